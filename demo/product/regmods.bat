@@ -1,0 +1,2 @@
+@echo off
+rem Registers the stand-in product's modules.

@@ -1,0 +1,2 @@
+@echo off
+rem Registers the payment component of the stand-in product.

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the benchmarks need on a Debian 12 machine, as root:
+# Debian packages (with i386 for 32-bit Wine and a deb-src entry for the source packages), the
+# zh_CN.UTF-8 locale, and liblzma and libjpeg-turbo cross-built for i686-w64-mingw32 into a cache
+# prefix outside the work tree. Every step checks first, so a second run takes a few seconds.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/env.sh
+. "$here/env.sh"
+
+log() { printf '[install-deps] %s\n' "$*"; }
+
+packages=(
+  build-essential cmake ninja-build pkg-config dpkg-dev
+  g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 libz-mingw-w64-dev
+  liblzma-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libssl-dev
+  wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales
+  python3 xz-utils 7zip unzip zip libarchive-tools time
+)
+
+need_root() {
+  if [ "$(id -u)" != 0 ]; then
+    echo "install-deps: packages are missing and installing them needs root" >&2
+    exit 1
+  fi
+}
+
+add_sources() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    need_root
+    dpkg --add-architecture i386
+  fi
+  # apt-get source needs deb-src lines for the same suites as the binary packages.
+  if ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    need_root
+    cat >/etc/apt/sources.list.d/velmora-deb-src.sources <<'EOF'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  fi
+}
+
+apt_update() {
+  # Third-party lists this machine cannot reach only warn; Debian's own must come through.
+  apt-get update -o Acquire::Retries=3 || log "apt-get update reported errors; going on"
+}
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then return; fi
+  need_root
+  log "installing: ${missing[*]}"
+  apt_update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+install_locale() {
+  if locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then return; fi
+  need_root
+  log "generating zh_CN.UTF-8"
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+}
+
+# Cross-builds one Debian source package into $VELMORA_DEPS unless a build of the same version is there.
+fetch_source() { # package -> prints the unpacked source folder
+  local pkg=$1 work=$2
+  mkdir -p "$work"
+  (cd "$work" && apt-get source --download-only "$pkg" >/dev/null 2>&1 ||
+    { apt_update >/dev/null 2>&1; apt-get source --download-only "$pkg" >/dev/null; })
+  (cd "$work" && dpkg-source -x --skip-patches ./*.dsc src >/dev/null 2>&1 || dpkg-source -x ./*.dsc src >/dev/null)
+  echo "$work/src"
+}
+
+source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2; exit}'; }
+
+build_liblzma() {
+  local ver stamp="$VELMORA_DEPS/.xz-utils"
+  ver=$(source_version xz-utils)
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$ver" ] && [ -f "$VELMORA_DEPS/lib/liblzma.a" ]; then return; fi
+  log "cross-building liblzma $ver"
+  local work
+  work=$(mktemp -d)
+  local src
+  src=$(fetch_source xz-utils "$work")
+  (cd "$src" && ./configure --host=i686-w64-mingw32 --prefix="$VELMORA_DEPS" \
+      --enable-static --disable-shared --enable-threads=no \
+      --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo --disable-lzma-links \
+      --disable-scripts --disable-doc --disable-nls >/dev/null &&
+    make -j"$(nproc)" -C src/liblzma >/dev/null && make -C src/liblzma install >/dev/null)
+  echo "$ver" >"$stamp"
+  rm -rf "$work"
+}
+
+build_libjpeg() {
+  local ver stamp="$VELMORA_DEPS/.libjpeg-turbo"
+  ver=$(source_version libjpeg-turbo)
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$ver" ] && [ -f "$VELMORA_DEPS/lib/libjpeg.a" ]; then return; fi
+  log "cross-building libjpeg-turbo $ver (API 62, no SIMD)"
+  local work
+  work=$(mktemp -d)
+  local src
+  src=$(fetch_source libjpeg-turbo "$work")
+  cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=i686 \
+    -DCMAKE_C_COMPILER=i686-w64-mingw32-gcc -DCMAKE_RC_COMPILER=i686-w64-mingw32-windres \
+    -DCMAKE_INSTALL_PREFIX="$VELMORA_DEPS" -DCMAKE_INSTALL_LIBDIR="$VELMORA_DEPS/lib" -DCMAKE_INSTALL_INCLUDEDIR="$VELMORA_DEPS/include" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF \
+    -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -Wno-dev >/dev/null
+  cmake --build "$work/build" >/dev/null
+  cmake --install "$work/build" >/dev/null
+  echo "$ver" >"$stamp"
+  rm -rf "$work"
+}
+
+add_sources
+install_packages
+install_locale
+mkdir -p "$VELMORA_DEPS"
+build_liblzma
+build_libjpeg
+log "ready (cross dependencies in $VELMORA_DEPS)"

@@ -1,0 +1,24 @@
+// The velmora-pack commands. Each returns the process exit status and reports its own errors.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora::pack {
+
+struct BuildOptions {
+  std::string stub;
+  std::string from;
+  std::string out;
+  uint32_t dictionarySize = 32u << 20;
+};
+
+// Packs every file under `from` into an archive, compresses it behind a copy of `stub` and writes the
+// setup to `out`. Throws PackError.
+void Build(const BuildOptions& options);
+// Prints the payload region's layout and the archive's length and entry count. Throws PackError.
+void Inspect(const std::string& setup);
+// Extracts the archive with the setup program's own copy-out and decoder. Throws PackError.
+void Unpack(const std::string& setup, const std::string& out);
+
+}  // namespace velmora::pack

@@ -1,0 +1,37 @@
+// A destination file that appears only when it is complete.
+#include "OutputFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "PackError.h"
+
+namespace velmora::pack {
+
+OutputFile::OutputFile(std::string path)
+    : path_(std::move(path)), tempPath_(path_ + ".part-" + std::to_string(getpid())) {
+  file_ = sys::File::Open(tempPath_, sys::OpenMode::kCreateTruncate);
+  if (!file_) throw PackError(path_ + ": cannot create: " + std::strerror(errno));
+}
+
+OutputFile::~OutputFile() {
+  if (!committed_) {
+    file_.Close();
+    sys::RemoveFile(tempPath_);
+  }
+}
+
+void OutputFile::Write(const void* data, size_t size) {
+  if (!file_.Write(data, size)) throw PackError(path_ + ": write failed: " + std::strerror(errno));
+  size_ += size;
+}
+
+void OutputFile::Commit() {
+  if (!file_.Close()) throw PackError(path_ + ": write failed: " + std::strerror(errno));
+  if (!sys::RenameFile(tempPath_, path_)) throw PackError(path_ + ": cannot rename into place: " + std::strerror(errno));
+  committed_ = true;
+}
+
+}  // namespace velmora::pack
