@@ -11,6 +11,25 @@ namespace velmora::payload {
 
 TMemoryStream::~TMemoryStream() { std::free(data_); }
 
+TMemoryStream::TMemoryStream(TMemoryStream&& other) noexcept
+    : data_(other.data_), size_(other.size_), capacity_(other.capacity_), position_(other.position_) {
+  other.data_ = nullptr;
+  other.size_ = other.capacity_ = other.position_ = 0;
+}
+
+TMemoryStream& TMemoryStream::operator=(TMemoryStream&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = other.data_;
+    size_ = other.size_;
+    capacity_ = other.capacity_;
+    position_ = other.position_;
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = other.position_ = 0;
+  }
+  return *this;
+}
+
 void TMemoryStream::Reserve(size_t capacity, bool exact) {
   if (capacity <= capacity_) return;
   size_t target = capacity;

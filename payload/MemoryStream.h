@@ -13,6 +13,8 @@ class TMemoryStream {
   ~TMemoryStream();
   TMemoryStream(const TMemoryStream&) = delete;
   TMemoryStream& operator=(const TMemoryStream&) = delete;
+  TMemoryStream(TMemoryStream&& other) noexcept;
+  TMemoryStream& operator=(TMemoryStream&& other) noexcept;
 
   size_t Size() const { return size_; }
   size_t Position() const { return position_; }
