@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds everything and packs the demo product into
+# build/demo/VelmoraSetup.exe, then shows what is inside it and unpacks its archive.
+# Until the wizard window exists, the setup's stub is the Windows payload check program, and the
+# setup is run once under Wine, where it decodes its own payload.
+set -euo pipefail
+. "$(dirname "$0")/env.sh"
+
+bash "$VELMORA_ROOT/scripts/install-deps.sh"
+bash "$VELMORA_ROOT/scripts/build.sh"
+
+pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
+stub="$VELMORA_BUILD/win/tests/win/payload-check.exe"
+out="$VELMORA_BUILD/demo"
+mkdir -p "$out"
+
+echo "== velmora-pack build"
+"$pack" build --stub "$stub" --from "$VELMORA_ROOT/demo/product" --out "$out/VelmoraSetup.exe"
+echo "== velmora-pack inspect"
+"$pack" inspect "$out/VelmoraSetup.exe"
+echo "== velmora-pack unpack"
+"$pack" unpack "$out/VelmoraSetup.exe" "$out/VelmoraSetup.zip"
+unzip -l "$out/VelmoraSetup.zip" | iconv -f GBK -t UTF-8
+
+echo "== the setup under Wine"
+. "$VELMORA_ROOT/tests/wine/wine-env.sh"
+wine_start "$VELMORA_BUILD/wine"
+wine "$out/VelmoraSetup.exe" | tr -d '\r'

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Packs the demo product behind the Windows check program and runs the result under Wine: the
+# running setup copies its own payload out, decodes it and saves the archive, which must equal the
+# host tool's. A damaged copy must fail with the decoder's error.
+#   payload_check.sh VELMORA_PACK PAYLOAD_CHECK_EXE PRODUCT_DIR WORKDIR
+set -euo pipefail
+pack=$1 checker=$2 product=$3 work=$4
+. "$(dirname "$0")/wine-env.sh"
+wine_start "$work"
+
+run="$work/payload-check"
+rm -rf "$run" && mkdir -p "$run"
+"$pack" build --stub "$checker" --from "$product" --out "$run/VelmoraSetup.exe"
+"$pack" unpack "$run/VelmoraSetup.exe" "$run/host.zip"
+
+wine "$run/VelmoraSetup.exe" --out "$(winepath -w "$run/win.zip")" | tr -d '\r' | tee "$run/ok.log"
+cmp "$run/host.zip" "$run/win.zip"
+echo "archive decoded under Wine equals the host's ($(stat -c %s "$run/win.zip") bytes)"
+
+# A payload of several 64 KiB input refills, mostly incompressible.
+python3 - "$run/large" <<'PY'
+import os, random, sys
+rng = random.Random(7)
+os.makedirs(os.path.join(sys.argv[1], "数据"))
+with open(os.path.join(sys.argv[1], "数据", "random.bin"), "wb") as f:
+    f.write(rng.randbytes(400_000))
+with open(os.path.join(sys.argv[1], "text.txt"), "w") as f:
+    f.write("".join(f"line {i}\n" for i in range(50_000)))
+PY
+"$pack" build --stub "$checker" --from "$run/large" --out "$run/Large.exe"
+"$pack" unpack "$run/Large.exe" "$run/large-host.zip"
+wine "$run/Large.exe" --out "$(winepath -w "$run/large-win.zip")" | tr -d '\r'
+cmp "$run/large-host.zip" "$run/large-win.zip"
+
+# Flip the range coder's first byte: the check program must report the decoder's data error.
+python3 - "$run/VelmoraSetup.exe" "$run/Damaged.exe" "$(stat -c %s "$checker")" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+data[int(sys.argv[3]) + 5] ^= 0xFF
+open(sys.argv[2], "wb").write(data)
+PY
+status=0
+wine "$run/Damaged.exe" | tr -d '\r' >"$run/damaged.log" || status=$?
+cat "$run/damaged.log"
+[ "$status" = 1 ] || { echo "damaged setup: exit status $status, expected 1" >&2; exit 1; }
+grep -aq '^FAIL decode: ECompressDataError: lzma: ' "$run/damaged.log"
