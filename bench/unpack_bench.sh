@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Decoding a payload shaped like the shipped one: `velmora-pack unpack` (copy-out, load, decode into
+# one archive-sized buffer, save) against `xz` decoding the same raw LZMA1 stream to a file, in one
+# run on the same input. Prints wall time and peak memory side by side, their ratio, and whether the
+# goals hold: time ratio <= 1.05; peak memory <= (compressed block + archive + dictionary) * 1.1.
+#   bench/unpack_bench.sh [RUNS]
+set -euo pipefail
+. "$(dirname "$0")/../scripts/env.sh"
+runs=${1:-11}
+
+bash "$VELMORA_ROOT/scripts/build.sh" >/dev/null
+pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
+stub="$VELMORA_BUILD/win/tests/win/payload-check.exe"
+work="$VELMORA_BUILD/bench"
+mkdir -p "$work"
+
+if [ ! -d "$work/product" ]; then
+  echo "generating the product folder (336 files, about 55 MB)..."
+  python3 "$VELMORA_ROOT/bench/make_payload.py" "$work/product.tmp" && mv "$work/product.tmp" "$work/product"
+fi
+if [ ! -f "$work/BenchSetup.exe" ] || [ "$pack" -nt "$work/BenchSetup.exe" ]; then
+  echo "packing it (LZMA with a 32 MiB dictionary takes a while)..."
+  SOURCE_DATE_EPOCH=1700000000 "$pack" build --stub "$stub" --from "$work/product" --out "$work/BenchSetup.exe"
+fi
+
+# The raw stream for xz: the block without its 5-byte header and without the trailer.
+read -r props dict block < <(python3 - "$work/BenchSetup.exe" "$work/stream.raw" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+n = struct.unpack("<I", data[-4:])[0]
+block = data[len(data) - n:len(data) - 4]
+open(sys.argv[2], "wb").write(block[5:])
+props, dict_size = block[0], struct.unpack("<I", block[1:5])[0]
+print(props, dict_size, len(block))
+PY
+)
+pb=$((props / 45)); lp=$((props % 45 / 9)); lc=$((props % 9))
+xzopts="lc=$lc,lp=$lp,pb=$pb,dict=$dict"
+
+measure() { # label, command... -> appends "wall KiB user sys" lines to $work/$label.times
+  local label=$1; shift
+  /usr/bin/time -f '%e %M %U %S' -o "$work/time.tmp" "$@" >/dev/null
+  cat "$work/time.tmp" >>"$work/$label.times"
+}
+
+rm -f "$work"/*.times
+for _ in $(seq "$runs"); do
+  measure pack "$pack" unpack "$work/BenchSetup.exe" "$work/unpacked.zip"
+  measure xz sh -c "xz --format=raw --lzma1=$xzopts -dc '$work/stream.raw' > '$work/xz.out'"
+done
+archive=$(stat -c %s "$work/unpacked.zip")
+cmp -s <(tail -c +5 "$work/xz.out") "$work/unpacked.zip" || { echo "outputs differ" >&2; exit 1; }
+
+python3 - "$work" "$runs" "$block" "$archive" "$dict" <<'PY'
+import statistics, sys
+work, runs, block, archive, dict_size = sys.argv[1], int(sys.argv[2]), *map(int, sys.argv[3:])
+def load(label):
+    rows = [tuple(map(float, l.split())) for l in open(f"{work}/{label}.times")]
+    return (statistics.median(r[0] for r in rows), max(r[1] for r in rows) / 1024,
+            statistics.median(r[2] + r[3] for r in rows))
+pack_t, pack_m, pack_c = load("pack")
+xz_t, xz_m, xz_c = load("xz")
+mib = 1 << 20
+budget = (block + archive + dict_size) * 1.10 / mib
+print(f"payload: archive {archive:,} bytes, compressed block {block:,} bytes, dictionary {dict_size:,} bytes; {runs} runs each\n")
+print(f"{'':24}{'wall s (median)':>18}{'cpu s (median)':>16}{'peak RSS MiB':>16}")
+print(f"{'velmora-pack unpack':24}{pack_t:>18.3f}{pack_c:>16.3f}{pack_m:>16.1f}")
+print(f"{'xz raw LZMA1 decode':24}{xz_t:>18.3f}{xz_c:>16.3f}{xz_m:>16.1f}")
+print(f"{'ratio':24}{pack_t / xz_t:>18.3f}{pack_c / xz_c:>16.3f}{pack_m / xz_m:>16.2f}")
+print()
+print(f"time goal   ratio <= 1.05: {'met' if pack_t / xz_t <= 1.05 else 'NOT met'}")
+print(f"memory goal peak <= (block + archive + dictionary) x 1.1 = {budget:.1f} MiB: {'met' if pack_m <= budget else 'NOT met'}")
+PY
