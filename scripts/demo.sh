@@ -20,7 +20,12 @@ echo "== velmora-pack inspect"
 "$pack" inspect "$out/VelmoraSetup.exe"
 echo "== velmora-pack unpack"
 "$pack" unpack "$out/VelmoraSetup.exe" "$out/VelmoraSetup.zip"
-unzip -l "$out/VelmoraSetup.zip" | iconv -f GBK -t UTF-8
+python3 - "$out/VelmoraSetup.zip" <<'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], metadata_encoding="gbk") as z:
+    for i in z.infolist():
+        print(f"{i.file_size:>10}  {'%04d-%02d-%02d %02d:%02d' % i.date_time[:5]}  {i.filename}")
+PY
 
 echo "== the setup under Wine"
 . "$VELMORA_ROOT/tests/wine/wine-env.sh"
