@@ -1,23 +1,17 @@
 # Windows dependencies: liblzma and libjpeg-turbo cross-built into VELMORA_DEPS, zlib from Debian's
-# MinGW package. All are linked statically.
-find_library(VELMORA_LZMA_LIB NAMES liblzma.a lzma REQUIRED)
-find_path(VELMORA_LZMA_INCLUDE lzma.h REQUIRED)
-add_library(LibLZMA::LibLZMA STATIC IMPORTED)
-set_target_properties(LibLZMA::LibLZMA PROPERTIES
-  IMPORTED_LOCATION ${VELMORA_LZMA_LIB}
-  INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_LZMA_INCLUDE}
-  INTERFACE_COMPILE_DEFINITIONS LZMA_API_STATIC)
+# MinGW package. All are linked statically and offered under the names the host's find modules use.
+function(velmora_import_static target library header)
+  string(MAKE_C_IDENTIFIER ${library} id)
+  find_library(VELMORA_${id}_LIB NAMES lib${library}.a ${library} REQUIRED)
+  find_path(VELMORA_${id}_INCLUDE ${header} REQUIRED)
+  add_library(${target} STATIC IMPORTED GLOBAL)
+  set_target_properties(${target} PROPERTIES
+    IMPORTED_LOCATION ${VELMORA_${id}_LIB}
+    INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_${id}_INCLUDE}
+    INTERFACE_COMPILE_DEFINITIONS "${ARGN}")
+endfunction()
 
-find_library(VELMORA_Z_LIB NAMES libz.a z REQUIRED)
-find_path(VELMORA_Z_INCLUDE zlib.h REQUIRED)
-add_library(ZLIB::ZLIB STATIC IMPORTED)
-set_target_properties(ZLIB::ZLIB PROPERTIES
-  IMPORTED_LOCATION ${VELMORA_Z_LIB}
-  INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_Z_INCLUDE})
-
-find_library(VELMORA_JPEG_LIB NAMES libjpeg.a jpeg REQUIRED)
-find_path(VELMORA_JPEG_INCLUDE jpeglib.h REQUIRED)
-add_library(JPEG::JPEG STATIC IMPORTED)
-set_target_properties(JPEG::JPEG PROPERTIES
-  IMPORTED_LOCATION ${VELMORA_JPEG_LIB}
-  INTERFACE_INCLUDE_DIRECTORIES ${VELMORA_JPEG_INCLUDE})
+# Without LZMA_API_STATIC the header declares its functions as DLL imports.
+velmora_import_static(LibLZMA::LibLZMA lzma lzma.h LZMA_API_STATIC)
+velmora_import_static(ZLIB::ZLIB z zlib.h)
+velmora_import_static(JPEG::JPEG jpeg jpeglib.h)

@@ -52,26 +52,25 @@ size_t TMemoryStream::Read(void* buffer, size_t count) {
   return n;
 }
 
-uint8_t* TMemoryStream::Extend(size_t count) {
+size_t TMemoryStream::CoverFromPosition(size_t count, bool exact) {
   if (count > SIZE_MAX - position_) throw std::bad_alloc();
   const size_t end = position_ + count;
   if (end > size_) {
-    Reserve(end, /*exact=*/true);
+    Reserve(end, exact);
     if (position_ > size_) std::memset(data_ + size_, 0, position_ - size_);
     size_ = end;
   }
+  return end;
+}
+
+uint8_t* TMemoryStream::Extend(size_t count) {
+  CoverFromPosition(count, /*exact=*/true);
   return data_ + position_;
 }
 
 void TMemoryStream::Write(const void* buffer, size_t count) {
   if (count == 0) return;
-  if (count > SIZE_MAX - position_) throw std::bad_alloc();
-  const size_t end = position_ + count;
-  if (end > size_) {
-    Reserve(end, /*exact=*/false);
-    if (position_ > size_) std::memset(data_ + size_, 0, position_ - size_);
-    size_ = end;
-  }
+  const size_t end = CoverFromPosition(count, /*exact=*/false);
   std::memcpy(data_ + position_, buffer, count);
   position_ = end;
 }

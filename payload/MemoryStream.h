@@ -44,6 +44,9 @@ class TMemoryStream {
  private:
   // Grows the allocation to at least `capacity` bytes; `exact` avoids slack for one-off sizes.
   void Reserve(size_t capacity, bool exact);
+  // Grows the stream so that count bytes from the position on are inside it, zero-filling any gap
+  // between the old end and the position; returns the end of those bytes.
+  size_t CoverFromPosition(size_t count, bool exact);
 
   uint8_t* data_ = nullptr;  // owned, malloc'ed
   size_t size_ = 0;

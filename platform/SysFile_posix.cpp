@@ -13,19 +13,6 @@ namespace {
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
 }  // namespace
 
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
 File File::Open(const std::string& path, OpenMode mode) {
   int flags = O_CLOEXEC;
   if (mode == OpenMode::kReadShared) {

@@ -11,19 +11,6 @@ HANDLE H(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 constexpr DWORD kMaxChunk = 1u << 30;
 }  // namespace
 
-File::~File() { Close(); }
-
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
 File File::Open(const std::string& path, OpenMode mode) {
   HANDLE h;
   if (mode == OpenMode::kReadShared) {

@@ -69,61 +69,58 @@ install_locale() {
   localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 }
 
-# Cross-builds one Debian source package into $VELMORA_DEPS unless a build of the same version is there.
-fetch_source() { # package -> prints the unpacked source folder
+# Unpacks a Debian source package into WORK/src and prints that folder.
+fetch_source() {
   local pkg=$1 work=$2
-  mkdir -p "$work"
   (cd "$work" && apt-get source --download-only "$pkg" >/dev/null 2>&1 ||
     { apt_update >/dev/null 2>&1; apt-get source --download-only "$pkg" >/dev/null; })
-  (cd "$work" && dpkg-source -x --skip-patches ./*.dsc src >/dev/null 2>&1 || dpkg-source -x ./*.dsc src >/dev/null)
+  # apt-get checked the files against the signed archive; dpkg-source would only warn about keys.
+  (cd "$work" && dpkg-source -x ./*.dsc src >/dev/null 2>"$work/unpack.log") || { cat "$work/unpack.log" >&2; return 1; }
   echo "$work/src"
 }
 
 source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2; exit}'; }
 
-build_liblzma() {
-  local ver stamp="$VELMORA_DEPS/.xz-utils"
-  ver=$(source_version xz-utils)
-  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$ver" ] && [ -f "$VELMORA_DEPS/lib/liblzma.a" ]; then return; fi
-  log "cross-building liblzma $ver"
-  local work
+# Cross-builds a source package into $VELMORA_DEPS with BUILD_FUNCTION SRC WORK, unless the stamp
+# says that this version is already there.
+cross_build() {
+  local pkg=$1 library=$2 build=$3 stamp="$VELMORA_DEPS/.$1" version work src
+  version=$(source_version "$pkg")
+  if [ -n "$version" ] && [ -f "$VELMORA_DEPS/lib/$library" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$version" ]; then
+    return
+  fi
+  log "cross-building $pkg $version"
   work=$(mktemp -d)
-  local src
-  src=$(fetch_source xz-utils "$work")
-  (cd "$src" && ./configure --host=i686-w64-mingw32 --prefix="$VELMORA_DEPS" \
+  src=$(fetch_source "$pkg" "$work")
+  "$build" "$src" "$work"
+  echo "$version" >"$stamp"
+  rm -rf "$work"
+}
+
+build_liblzma() { # static, single-threaded, library only
+  (cd "$1" && ./configure --host=i686-w64-mingw32 --prefix="$VELMORA_DEPS" \
       --enable-static --disable-shared --enable-threads=no \
       --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo --disable-lzma-links \
       --disable-scripts --disable-doc --disable-nls >/dev/null &&
     make -j"$(nproc)" -C src/liblzma >/dev/null && make -C src/liblzma install >/dev/null)
-  echo "$ver" >"$stamp"
-  rm -rf "$work"
 }
 
-build_libjpeg() {
-  local ver stamp="$VELMORA_DEPS/.libjpeg-turbo"
-  ver=$(source_version libjpeg-turbo)
-  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$ver" ] && [ -f "$VELMORA_DEPS/lib/libjpeg.a" ]; then return; fi
-  log "cross-building libjpeg-turbo $ver (API 62, no SIMD)"
-  local work
-  work=$(mktemp -d)
-  local src
-  src=$(fetch_source libjpeg-turbo "$work")
-  cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+build_libjpeg() { # static, API 62, no SIMD
+  cmake -S "$1" -B "$2/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=i686 \
     -DCMAKE_C_COMPILER=i686-w64-mingw32-gcc -DCMAKE_RC_COMPILER=i686-w64-mingw32-windres \
-    -DCMAKE_INSTALL_PREFIX="$VELMORA_DEPS" -DCMAKE_INSTALL_LIBDIR="$VELMORA_DEPS/lib" -DCMAKE_INSTALL_INCLUDEDIR="$VELMORA_DEPS/include" \
+    -DCMAKE_INSTALL_PREFIX="$VELMORA_DEPS" -DCMAKE_INSTALL_LIBDIR="$VELMORA_DEPS/lib" \
+    -DCMAKE_INSTALL_INCLUDEDIR="$VELMORA_DEPS/include" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF \
     -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -Wno-dev >/dev/null
-  cmake --build "$work/build" >/dev/null
-  cmake --install "$work/build" >/dev/null
-  echo "$ver" >"$stamp"
-  rm -rf "$work"
+  cmake --build "$2/build" >/dev/null
+  cmake --install "$2/build" >/dev/null
 }
 
 add_sources
 install_packages
 install_locale
 mkdir -p "$VELMORA_DEPS"
-build_liblzma
-build_libjpeg
+cross_build xz-utils liblzma.a build_liblzma
+cross_build libjpeg-turbo libjpeg.a build_libjpeg
 log "ready (cross dependencies in $VELMORA_DEPS)"
