@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ByteOrder.h"
+
 namespace velmora::payload {
 
 constexpr uint32_t kTrailerSize = 4;
@@ -23,15 +25,7 @@ constexpr uint32_t kLengthPrefixSize = 4;
 // The archive length is read as a signed 32-bit count.
 constexpr uint32_t kMaxArchiveSize = 0x7FFFFFFF;
 
-inline uint32_t ReadLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-inline void WriteLE32(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-  p[2] = uint8_t(v >> 16);
-  p[3] = uint8_t(v >> 24);
-}
+using velmora::ReadLE32;
+using velmora::WriteLE32;
 
 }  // namespace velmora::payload

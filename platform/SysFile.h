@@ -1,16 +1,23 @@
 // Portable file access for the engines: the few calls they need, with a POSIX and a Win32
-// implementation. Paths are byte strings in the system's ANSI code page; nothing here converts them.
+// implementation. Paths are text in the system's ANSI code page (936) with "\" or "/" between
+// folders; the Win32 side hands them to the ANSI API as they are, the POSIX side converts them to
+// UTF-8 and "/" at the system-call boundary.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "platform/SysFs.h"
+
 namespace velmora::sys {
 
 enum class OpenMode {
-  kReadShared,      // read only; other readers and writers may keep the file open
-  kCreateTruncate,  // write only; created, or emptied if it exists
+  kReadShared,       // read only; other readers and writers may keep the file open
+  kReadDenyWrite,    // read only; others may read but not write
+  kCreateTruncate,   // write only; created, or emptied if it exists; others may read
+  kCreateExclusive,  // write only; created, or emptied if it exists; no sharing
+  kWriteShared,      // write only, an existing file; others may read and write
 };
 
 enum class SeekFrom { kBegin, kCurrent, kEnd };
@@ -39,6 +46,13 @@ class File {
   size_t Read(void* buffer, size_t count);
   // Writes all count bytes; false on any short or failed write.
   bool Write(const void* buffer, size_t count);
+  // Sets the file's length; the position is kept.
+  bool SetSize(int64_t size);
+  // Asks the system to write the file's buffers to the disk.
+  bool Flush();
+  // Sets the last-write time from an MS-DOS date (high 16 bits) and time (low 16 bits), read as
+  // local time. Creation and access times stay.
+  bool SetDosDateTime(uint32_t dosDateTime);
   // Closes the handle; false if the system reported an error (data may not have reached the disk).
   bool Close();
 
@@ -47,9 +61,5 @@ class File {
   explicit File(intptr_t handle) : handle_(handle) {}
   intptr_t handle_ = kInvalid;
 };
-
-bool RemoveFile(const std::string& path);
-// Replaces `to` with `from` in one step where the system allows it.
-bool RenameFile(const std::string& from, const std::string& to);
 
 }  // namespace velmora::sys

@@ -12,15 +12,29 @@ constexpr DWORD kMaxChunk = 1u << 30;
 }  // namespace
 
 File File::Open(const std::string& path, OpenMode mode) {
-  HANDLE h;
-  if (mode == OpenMode::kReadShared) {
-    // Deny nothing: the running setup program has its own image open already.
-    h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  } else {
-    h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD access = GENERIC_WRITE, share = FILE_SHARE_READ, disposition = CREATE_ALWAYS;
+  switch (mode) {
+    case OpenMode::kReadShared:
+      // Deny nothing: the running setup program has its own image open already.
+      access = GENERIC_READ;
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      disposition = OPEN_EXISTING;
+      break;
+    case OpenMode::kReadDenyWrite:
+      access = GENERIC_READ;
+      disposition = OPEN_EXISTING;
+      break;
+    case OpenMode::kCreateTruncate:
+      break;
+    case OpenMode::kCreateExclusive:
+      share = 0;
+      break;
+    case OpenMode::kWriteShared:
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      disposition = OPEN_EXISTING;
+      break;
   }
+  HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return File();
   return File(reinterpret_cast<intptr_t>(h));
 }
@@ -66,17 +80,33 @@ bool File::Write(const void* buffer, size_t count) {
   return true;
 }
 
+bool File::SetSize(int64_t size) {
+  if (handle_ == kInvalid) return false;
+  LARGE_INTEGER target, saved, zero;
+  target.QuadPart = size;
+  zero.QuadPart = 0;
+  if (!SetFilePointerEx(H(handle_), zero, &saved, FILE_CURRENT)) return false;
+  const bool ok = SetFilePointerEx(H(handle_), target, nullptr, FILE_BEGIN) && SetEndOfFile(H(handle_));
+  SetFilePointerEx(H(handle_), saved, nullptr, FILE_BEGIN);
+  return ok;
+}
+
+bool File::Flush() { return handle_ != kInvalid && FlushFileBuffers(H(handle_)); }
+
+bool File::SetDosDateTime(uint32_t dosDateTime) {
+  FILETIME local, utc;
+  if (handle_ == kInvalid || !DosDateTimeToFileTime(WORD(dosDateTime >> 16), WORD(dosDateTime), &local) ||
+      !LocalFileTimeToFileTime(&local, &utc)) {
+    return false;
+  }
+  return SetFileTime(H(handle_), nullptr, nullptr, &utc) != FALSE;
+}
+
 bool File::Close() {
   if (handle_ == kInvalid) return true;
   BOOL ok = CloseHandle(H(handle_));
   handle_ = kInvalid;
   return ok != FALSE;
-}
-
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
-
-bool RenameFile(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
 }
 
 }  // namespace velmora::sys

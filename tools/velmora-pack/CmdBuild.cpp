@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "Commands.h"
 #include "FileTree.h"
-#include "Gbk.h"
+#include "HostPath.h"
 #include "LzmaEncoder.h"
 #include "OutputFile.h"
 #include "PackError.h"
@@ -29,7 +30,7 @@ struct Entry {
 };
 
 std::vector<uint8_t> ReadWhole(const std::string& path) {
-  sys::File f = sys::File::Open(path, sys::OpenMode::kReadShared);
+  sys::File f = sys::File::Open(AnsiPath(path), sys::OpenMode::kReadShared);
   if (!f) throw PackError(path + ": cannot open: " + std::strerror(errno));
   const int64_t size = f.Size();
   if (size < 0) throw PackError(path + ": cannot read its size");
@@ -55,8 +56,10 @@ std::vector<Entry> PlanEntries(const std::string& from) {
   const auto epoch = SourceDateEpoch();
   std::vector<Entry> entries;
   for (SourceFile& f : CollectFiles(from)) {
-    auto name = Utf8ToGbk(f.relativePath);
-    if (!name) throw PackError(f.path + ": file name cannot be written in code page 936 (GBK)");
+    std::string name;
+    if (!sys::Utf8ToAnsiStrict(f.relativePath, name)) {
+      throw PackError(f.path + ": file name cannot be written in code page 936 (GBK)");
+    }
     if (f.size > payload::kMaxArchiveSize) throw PackError(f.path + ": file is 2 GiB or larger");
     std::tm t{};
     if (epoch) {
@@ -64,7 +67,7 @@ std::vector<Entry> PlanEntries(const std::string& from) {
     } else {
       localtime_r(&f.modified, &t);
     }
-    entries.push_back({std::move(f), std::move(*name), ToDosDateTime(t)});
+    entries.push_back({std::move(f), std::move(name), ToDosDateTime(t)});
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
   return entries;

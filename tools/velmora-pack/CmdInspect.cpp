@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "Gbk.h"
+#include "HostPath.h"
 #include "PackError.h"
 #include "PeImage.h"
 #include "payload/CompressErrors.h"
@@ -39,7 +39,7 @@ long EntryCount(const std::vector<uint8_t>& tail) {
 }  // namespace
 
 void Inspect(const std::string& setup) {
-  sys::File file = sys::File::Open(setup, sys::OpenMode::kReadShared);
+  sys::File file = sys::File::Open(AnsiPath(setup), sys::OpenMode::kReadShared);
   if (!file) throw PackError(setup + ": cannot open: " + std::strerror(errno));
   const int64_t fileSize = file.Size();
   const uint32_t regionSize = payload::ReadRegionSize(file);
@@ -95,7 +95,7 @@ void Inspect(const std::string& setup) {
     if (entries < 0) throw PackError(setup + ": the archive has no end of central directory record");
     std::printf("entries:          %ld\n", entries);
   } catch (const payload::ECompressError& e) {
-    throw PackError(setup + ": " + e.ClassName() + ": " + GbkToUtf8(e.what()));
+    throw PackError(setup + ": " + e.ClassName() + ": " + ShowText(e.what()));
   }
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "Commands.h"
-#include "Gbk.h"
+#include "HostPath.h"
 #include "OutputFile.h"
 #include "PackError.h"
 #include "payload/LZMADeCompressReader.h"
@@ -17,19 +17,19 @@ namespace velmora::pack {
 void Unpack(const std::string& setup, const std::string& out) {
   payload::TMemoryStream input;
   {
-    const std::string block = out + ".block-" + std::to_string(getpid());
-    const bool copied = payload::CopyPayloadOut(setup, block);
+    const std::string block = AnsiPath(out + ".block-" + std::to_string(getpid()));
+    const bool copied = payload::CopyPayloadOut(AnsiPath(setup), block);
     const bool loaded = copied && input.LoadFromFile(block);
     sys::RemoveFile(block);
     if (!copied) throw PackError(setup + ": no payload block could be copied out (unreadable file or no valid trailer)");
-    if (!loaded) throw PackError(block + ": cannot read the copied block back");
+    if (!loaded) throw PackError(out + ": cannot read the copied block back");
   }
 
   payload::TMemoryStream archive;
   payload::TLZMADeCompressReader reader;
   if (!reader.DecompressStream(input, archive)) {
     const payload::TCompressFailure& e = reader.LastError();
-    throw PackError(setup + ": " + e.className + ": " + GbkToUtf8(e.message));
+    throw PackError(setup + ": " + e.className + ": " + ShowText(e.message));
   }
   input.Clear();
 

@@ -6,20 +6,21 @@
 #include <cerrno>
 #include <cstring>
 
+#include "HostPath.h"
 #include "PackError.h"
 
 namespace velmora::pack {
 
 OutputFile::OutputFile(std::string path)
     : path_(std::move(path)), tempPath_(path_ + ".part-" + std::to_string(getpid())) {
-  file_ = sys::File::Open(tempPath_, sys::OpenMode::kCreateTruncate);
+  file_ = sys::File::Open(AnsiPath(tempPath_), sys::OpenMode::kCreateTruncate);
   if (!file_) throw PackError(path_ + ": cannot create: " + std::strerror(errno));
 }
 
 OutputFile::~OutputFile() {
   if (!committed_) {
     file_.Close();
-    sys::RemoveFile(tempPath_);
+    sys::RemoveFile(AnsiPath(tempPath_));
   }
 }
 
@@ -30,7 +31,7 @@ void OutputFile::Write(const void* data, size_t size) {
 
 void OutputFile::Commit() {
   if (!file_.Close()) throw PackError(path_ + ": write failed: " + std::strerror(errno));
-  if (!sys::RenameFile(tempPath_, path_)) throw PackError(path_ + ": cannot rename into place: " + std::strerror(errno));
+  if (!sys::RenameFile(AnsiPath(tempPath_), AnsiPath(path_))) throw PackError(path_ + ": cannot rename into place: " + std::strerror(errno));
   committed_ = true;
 }
 

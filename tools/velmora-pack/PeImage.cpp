@@ -13,8 +13,6 @@ constexpr uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr uint32_t kCoffHeaderSize = 20;
 constexpr uint32_t kSectionHeaderSize = 40;
 
-uint16_t LE16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
 bool ReadAt(sys::File& file, uint64_t offset, void* buffer, size_t size) {
   return file.Seek(static_cast<int64_t>(offset), sys::SeekFrom::kBegin) >= 0 && file.Read(buffer, size) == size;
 }
@@ -27,8 +25,8 @@ std::optional<uint64_t> PeImageEnd(sys::File& file) {
   const uint32_t peOffset = payload::ReadLE32(dos + kNewHeaderOffsetField);
   uint8_t coff[4 + kCoffHeaderSize];
   if (!ReadAt(file, peOffset, coff, sizeof coff) || payload::ReadLE32(coff) != kPeSignature) return std::nullopt;
-  const uint16_t sections = LE16(coff + 4 + 2);
-  const uint16_t optionalHeaderSize = LE16(coff + 4 + 16);
+  const uint16_t sections = ReadLE16(coff + 4 + 2);
+  const uint16_t optionalHeaderSize = ReadLE16(coff + 4 + 16);
   uint64_t end = 0;
   const uint64_t table = uint64_t{peOffset} + sizeof coff + optionalHeaderSize;
   for (uint16_t i = 0; i < sections; ++i) {
