@@ -2,16 +2,13 @@
 // Messages are in the program's ANSI code page (the sources' literals are compiled to it).
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "platform/Exception.h"
 
 namespace velmora::payload {
 
-class ECompressError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-  virtual const char* ClassName() const { return "ECompressError"; }
-};
+VELMORA_EXCEPTION(ECompressError, Exception);
 
 // The compressed data is unusable; `Code` says how (1 short header, 3 bad properties byte,
 // 5 corrupt data or input exhausted, 6 stream ended early, 7 dictionary too large).

@@ -6,6 +6,8 @@
 
 namespace velmora::sys {
 
+// Whether the byte starts a two-byte character in the ANSI code page.
+bool IsAnsiLeadByte(unsigned char c);
 // OEM → ANSI and back; false when the system cannot map the text.
 bool OemToAnsi(const std::string& oem, std::string& ansi);
 bool AnsiToOem(const std::string& ansi, std::string& oem);

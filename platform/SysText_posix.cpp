@@ -51,6 +51,8 @@ bool IsAscii(const std::string& s) {
 
 }  // namespace
 
+bool IsAnsiLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
 bool OemToAnsi(const std::string& oem, std::string& ansi) {
   ansi = oem;  // the same code page on both sides
   return true;

@@ -24,6 +24,8 @@ std::string Transcode(const std::string& in, UINT from, UINT to) {
 
 }  // namespace
 
+bool IsAnsiLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
 bool OemToAnsi(const std::string& oem, std::string& ansi) {
   ansi.assign(oem.size(), '\0');
   return oem.empty() || OemToCharBuffA(oem.data(), &ansi[0], DWORD(oem.size())) != FALSE;

@@ -20,5 +20,8 @@ void ProcessPendingMessages();
 // A system message box without owner window. On POSIX the text goes to standard error and the
 // answer is No for a Yes/No question, OK otherwise.
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+// The folder picker over the shell's folder tree, starting at `start`, with a button for new
+// folders; false when cancelled. On POSIX there is no picker and the answer is always cancel.
+bool PickFolder(const std::string& start, std::string& folder);
 
 }  // namespace velmora::sys

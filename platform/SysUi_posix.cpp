@@ -13,4 +13,6 @@ int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t
   return (flags & 0xF) == kMbYesNo ? kIdNo : kIdOk;
 }
 
+bool PickFolder(const std::string&, std::string&) { return false; }
+
 }  // namespace velmora::sys

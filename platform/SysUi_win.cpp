@@ -1,5 +1,6 @@
 // Win32 user-interface services: the thread's message queue and the system message box.
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/SysUi.h"
 
@@ -20,6 +21,31 @@ void ProcessPendingMessages() {
 
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
   return MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
+}
+
+namespace {
+
+int CALLBACK SelectStart(HWND window, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
+  return 0;
+}
+
+}  // namespace
+
+bool PickFolder(const std::string& start, std::string& folder) {
+  char chosen[MAX_PATH] = {};
+  BROWSEINFOA info = {};
+  info.pszDisplayName = chosen;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  info.lpfn = SelectStart;
+  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  CoInitialize(nullptr);
+  PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+  const bool ok = list != nullptr && SHGetPathFromIDListA(list, chosen);
+  if (list != nullptr) CoTaskMemFree(list);
+  CoUninitialize();
+  if (ok) folder = chosen;
+  return ok;
 }
 
 }  // namespace velmora::sys

@@ -1,0 +1,24 @@
+// Text helpers for names and paths in the ANSI code page (936: two-byte characters whose second
+// byte may be "\"), and the UTF-8 check of entry names. OS-independent.
+#pragma once
+
+#include <string>
+
+namespace velmora::zip {
+
+// Index of the last `delimiter` that is a character of its own (not a trail byte), or npos.
+size_t LastDelimiter(const std::string& text, char delimiter);
+// Up to and including the last "\", and the rest.
+std::string ExtractFilePath(const std::string& path);
+std::string ExtractFileName(const std::string& path);
+// Whether any "\"-separated component of `path` is "..".
+bool HasParentComponent(const std::string& path);
+// ASCII letters folded to lower case; other bytes unchanged.
+std::string LowerAscii(std::string text);
+bool SameTextAscii(const std::string& a, const std::string& b);
+// Whether the bytes are well-formed UTF-8 (every lead byte followed by its 10xxxxxx continuations).
+bool IsValidUtf8(const std::string& text);
+// "*" any run, "?" any one character; the caller folds case.
+bool MatchesWildcard(const std::string& pattern, const std::string& text);
+
+}  // namespace velmora::zip

@@ -1,0 +1,217 @@
+// The ZIP engine's extraction run: selection, destination paths, overwrite rules, file creation,
+// dates and attributes, the CRC verdict and progress. OS-independent.
+#include "platform/SysFs.h"
+#include "platform/SysUi.h"
+#include "zip/AnsiText.h"
+#include "zip/ExtractRun.h"
+#include "zip/ZipErrors.h"
+
+namespace velmora::zip {
+
+namespace {
+
+constexpr int kMessageReplaceFile = 196;
+constexpr const char* kCaptionFileExists = "File Exists Alert";
+
+std::string WithoutTrailingBackslash(const std::string& path) {
+  if (!path.empty() && LastDelimiter(path, '\\') == path.size() - 1) return path.substr(0, path.size() - 1);
+  return path;
+}
+
+}  // namespace
+
+int TVCLUnZip::ExtractEntries() {
+  ReadCatalogue();
+  OpenArchive();
+
+  Run run;
+  const bool savedKeepOpen = KeepZipOpen;
+  KeepZipOpen = true;
+  // Whatever happens below: empty the selection, report the count, restore the setting.
+  struct Finally {
+    TVCLUnZip* self;
+    Run& run;
+    bool keepOpen;
+    ~Finally() {
+      self->FilesList.clear();
+      if (self->OnUnZipComplete) self->OnUnZipComplete(self, run.extracted);
+      self->KeepZipOpen = keepOpen;
+    }
+  };
+  {
+    Finally finally{this, run, savedKeepOpen};
+    if (!destDir_.empty() && !sys::DirectoryExists(destDir_)) sys::ForceDirectories(destDir_);
+
+    int numFiles = 0;
+    for (int i = 0; i < Count(); ++i) {
+      MessagePoint();
+      TZipHeaderInfo& entry = const_cast<TZipHeaderInfo&>(Entry(i));
+      bool selected;
+      if (entry.fileName.empty() && !RecreateDirs) {
+        selected = false;
+      } else if (DoAll) {
+        selected = true;
+      } else {
+        const std::string path = LowerAscii(entry.StoredPath());
+        selected = false;
+        for (const std::string& pattern : FilesList) {
+          if (MatchesWildcard(LowerAscii(pattern), path)) {
+            selected = true;
+            break;
+          }
+        }
+      }
+      entry.matchFlag = selected;
+      if (selected) {
+        run.totalBytes += int64_t(entry.UncompressedSize64());
+        ++numFiles;
+      }
+    }
+
+    bool stopNow = false;
+    if (OnStartUnZipInfo) OnStartUnZipInfo(this, numFiles, run.totalBytes, stopNow);
+    if (numFiles > 0 && !stopNow) {
+      for (int i = 0; i < Count(); ++i) {
+        if (!Entry(i).matchFlag) continue;
+        do {
+          ExtractEntry(run, i);
+        } while (run.retry);
+      }
+    }
+  }
+  CloseArchive();
+  return run.extracted;
+}
+
+std::string TVCLUnZip::DestinationFolder(const TZipHeaderInfo& entry) const {
+  if (!RecreateDirs || entry.directory.empty()) return destDir_ + "\\";
+  std::string d = entry.directory;
+  for (const std::string& prefix : RelativePathList) {
+    if (d.size() >= prefix.size() && SameTextAscii(d.substr(0, prefix.size()), prefix)) {
+      d.erase(0, prefix.size());
+      break;
+    }
+  }
+  const bool rooted = !d.empty() && d[0] == '\\';
+  const bool drive = d.size() >= 2 && d[1] == ':';
+  if (d.empty() || (!rooted && !drive)) return destDir_ + "\\" + d;
+  if (destDir_.empty()) return d;
+  if (rooted) return destDir_ + d;
+  return destDir_ + d.substr(2);
+}
+
+bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
+  if (!sys::FileExists(fName)) return true;
+  switch (OverwriteMode) {
+    case TUZOverwriteMode::Always:
+      return true;
+    case TUZOverwriteMode::Never:
+      return false;
+    case TUZOverwriteMode::Prompt: {
+      if (OnPromptForOverwrite) {
+        bool overwrite = false;
+        OnPromptForOverwrite(this, overwrite, index, fName);
+        return overwrite;
+      }
+      const std::string text = "Replace existing file " + Entry(index).fileName + "?";
+      return HandleMessage(kMessageReplaceFile, text, kCaptionFileExists, sys::kMbYesNo) == sys::kIdYes;
+    }
+    case TUZOverwriteMode::ifNewer:
+    case TUZOverwriteMode::ifOlder: {
+      uint32_t existing = 0;
+      if (!sys::GetDosDateTime(fName, existing)) return true;
+      const uint32_t stored = Entry(index).dateTime;
+      return OverwriteMode == TUZOverwriteMode::ifNewer ? stored > existing : stored < existing;
+    }
+  }
+  return false;
+}
+
+std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& fName, uint64_t size) {
+  for (int attempt = 0;; ++attempt) {
+    try {
+      auto file = std::make_unique<TLFNFileStream>(fName, sys::OpenMode::kCreateExclusive, StreamBufferSize,
+                                                   FlushFilesOnClose);
+      file->SetSize(int64_t(size));
+      file->Seek(0, TSeekOrigin::soBeginning);
+      return file;
+    } catch (const EFCreateError&) {
+      uint32_t attributes = 0;
+      if (!ReplaceReadOnly || attempt > 0 || !sys::GetAttributes(fName, attributes) ||
+          (attributes & sys::kAttrReadOnly) == 0) {
+        return nullptr;
+      }
+      sys::SetAttributes(fName, attributes & ~sys::kAttrReadOnly);
+    }
+  }
+}
+
+void TVCLUnZip::ExtractEntry(Run& run, int index) {
+  TZipHeaderInfo entry = Entry(index);  // a working copy: the catalogue stays as it is
+  run.retry = false;
+  bool retry = false;
+
+  if (entry.fileName.empty()) {
+    const std::string folder = DestinationFolder(entry);
+    if (!sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+    if (RetainAttributes) sys::SetAttributes(WithoutTrailingBackslash(folder), entry.externalAttributes);
+    ++run.extracted;
+    return;
+  }
+
+  LocateEntryData(entry);
+  std::string fName = DestinationFolder(entry) + entry.fileName;
+  const auto giveUp = [&](TSkipReason reason, const std::string& name) {
+    if (OnSkippingFile) OnSkippingFile(this, reason, name, index, retry);
+    run.totalBytes -= int64_t(entry.UncompressedSize64());
+  };
+  // A name with a ".." component would leave the destination folder: it is never written.
+  if (HasParentComponent(entry.directory) || HasParentComponent(entry.fileName)) {
+    giveUp(TSkipReason::srCreateError, fName);
+    return;
+  }
+
+  bool skip = false;
+  if (OnStartUnZip) OnStartUnZip(this, index, fName, skip);
+  if (skip) return;
+
+  const std::string folder = WithoutTrailingBackslash(ExtractFilePath(fName));
+  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+
+  if (!DecideOverwrite(run, index, fName)) {
+    giveUp(TSkipReason::srNoOverwrite, fName);
+    return;
+  }
+  std::unique_ptr<TLFNFileStream> out = CreateOutputFile(fName, entry.UncompressedSize64());
+  if (!out) {
+    giveUp(TSkipReason::srCreateError, fName);
+    return;
+  }
+
+  bool finished = true;
+  try {
+    DecodeEntryData(run, entry, *out);
+  } catch (const EBiggerThanUncompressed&) {
+    finished = false;
+  }
+  // Any other exception leaves the run here: the file stays open only until `out` goes, at its
+  // pre-set size, with neither date nor attributes.
+  out.reset();
+  if (finished) {
+    sys::File stamp = sys::File::Open(fName, sys::OpenMode::kWriteShared);
+    stamp.SetDosDateTime(entry.dateTime);
+    stamp.Close();
+    if (RetainAttributes) sys::SetAttributes(fName, entry.externalAttributes);
+  }
+
+  const uint32_t finalCrc = ~run.crc;
+  if (entry.crc32 == 0 || finalCrc == entry.crc32) {
+    if (OnEndUnZip) OnEndUnZip(this, index, fName);
+    ++run.extracted;
+    return;
+  }
+  if (OnBadCRC) OnBadCRC(this, int32_t(finalCrc), int32_t(entry.crc32), index);
+  sys::RemoveFile(fName);
+}
+
+}  // namespace velmora::zip

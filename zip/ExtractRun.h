@@ -1,0 +1,31 @@
+// The state of one extraction run of the ZIP engine, shared by the run and the entry decoders.
+// OS-independent.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "zip/VCLUnZip.h"
+
+namespace velmora::zip {
+
+// Blocks between the archive, the decoders and the output files.
+constexpr size_t kBlockSize = 32768;
+
+struct TVCLUnZip::Run {
+  int64_t totalBytes = 0;  // uncompressed bytes of the selected entries still expected
+  int64_t bytesDone = 0;   // written by every entry so far
+  int extracted = 0;
+  bool retry = false;
+  std::vector<uint8_t> input = std::vector<uint8_t>(kBlockSize + 1);
+  std::vector<uint8_t> output = std::vector<uint8_t>(kBlockSize + 1);
+  // Per entry:
+  uint32_t crc = 0xFFFFFFFF;  // the running register
+  int64_t entryBytesWritten = 0;
+  int64_t compressedLeft = 0;  // of the working record, counted down as blocks are taken
+};
+
+// percent(a, b) = 0 when b <= 0, else min(100, a * 100 / b rounded to the nearest, ties to even).
+int Percent(int64_t done, int64_t total);
+
+}  // namespace velmora::zip

@@ -1,0 +1,147 @@
+// The catalogue list of the ZIP engine and its sorted views. OS-independent.
+#include "zip/SortedZip.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <numeric>
+
+#include "zip/AnsiText.h"
+#include "zip/ZipErrors.h"
+
+namespace velmora::zip {
+
+namespace {
+
+int CompareText(const std::string& a, const std::string& b) {
+  const std::string la = LowerAscii(a), lb = LowerAscii(b);
+  return la < lb ? -1 : la > lb ? 1 : 0;
+}
+
+int Rate(const TZipHeaderInfo& e) {
+  if (e.uncompressedSize == 0) return 0;
+  const double r = std::nearbyint(double(e.compressedSize) * 100.0 / double(e.uncompressedSize));
+  return r > 100 ? 100 : int(r);
+}
+
+// The date as a count that orders correctly, 0 when it is not a real date.
+int64_t DateValue(uint32_t dosDateTime) {
+  std::tm t{};
+  t.tm_mday = int(dosDateTime >> 16 & 0x1F);
+  t.tm_mon = int(dosDateTime >> 21 & 0x0F) - 1;
+  t.tm_year = int(dosDateTime >> 25 & 0x7F) + 80;
+  if (t.tm_mday == 0 || t.tm_mon < 0 || t.tm_mon > 11) return 0;
+  return int64_t(dosDateTime);
+}
+
+// The three-way order of a mode, with real ties; `neverEqual` says that ties are broken by
+// insertion order (a tie places the new entry after the old ones).
+int Rank(TZipSortMode mode, const TZipHeaderInfo& a, const TZipHeaderInfo& b, bool& neverEqual) {
+  neverEqual = false;
+  switch (mode) {
+    case TZipSortMode::ByName:
+      return CompareText(a.directory + a.fileName, b.directory + b.fileName);
+    case TZipSortMode::ByFileName:
+      return CompareText(a.fileName, b.fileName);
+    case TZipSortMode::ByDirectoryName:
+      return CompareText(a.directory, b.directory);
+    case TZipSortMode::ByDate: {
+      neverEqual = true;
+      const int64_t da = DateValue(a.dateTime), db = DateValue(b.dateTime);
+      return da > db ? -1 : da < db ? 1 : 0;
+    }
+    case TZipSortMode::ByCompressedSize:
+      neverEqual = true;
+      return a.compressedSize > b.compressedSize ? -1 : a.compressedSize < b.compressedSize ? 1 : 0;
+    case TZipSortMode::ByUnCompressedSize:
+      neverEqual = true;
+      return a.uncompressedSize > b.uncompressedSize ? -1 : a.uncompressedSize < b.uncompressedSize ? 1 : 0;
+    case TZipSortMode::ByRate: {
+      const int ra = Rate(a), rb = Rate(b);
+      return ra > rb ? -1 : ra < rb ? 1 : 0;
+    }
+    case TZipSortMode::ByNone:
+      break;
+  }
+  if (a.DiskNumberStart32() != b.DiskNumberStart32()) return a.DiskNumberStart32() < b.DiskNumberStart32() ? -1 : 1;
+  const uint64_t oa = a.LocalHeaderOffset64(), ob = b.LocalHeaderOffset64();
+  return oa < ob ? -1 : oa > ob ? 1 : 0;
+}
+
+}  // namespace
+
+int CompareEntries(TZipSortMode mode, const TZipHeaderInfo& a, const TZipHeaderInfo& b) {
+  bool neverEqual;
+  const int r = Rank(mode, a, b, neverEqual);
+  // Never-equal modes place b before a only when b ranks strictly higher.
+  if (neverEqual && r == 0) return -1;
+  return r;
+}
+
+TSortedZip::TSortedZip(TZipSortMode mode, TDuplicates duplicates, bool ownsObjects)
+    : mode_(mode), duplicates_(duplicates), ownsObjects_(ownsObjects) {}
+
+TSortedZip::~TSortedZip() {
+  if (ownsObjects_) {
+    for (TZipHeaderInfo* e : items_) delete e;
+  }
+}
+
+bool TSortedZip::Add(TZipHeaderInfo* entry) {
+  // The first position whose entry does not go before the new one.
+  auto at = std::lower_bound(items_.begin(), items_.end(), entry, [this](const TZipHeaderInfo* a, const TZipHeaderInfo* b) {
+    return CompareEntries(mode_, *a, *b) < 0;
+  });
+  if (at != items_.end() && CompareEntries(mode_, **at, *entry) == 0) {
+    if (duplicates_ == TDuplicates::dupError) throw EListError(kMsgDuplicate);
+    if (duplicates_ == TDuplicates::dupIgnore) {
+      if (ownsObjects_) delete entry;
+      return false;
+    }
+  }
+  items_.insert(at, entry);
+  if (entry->zip64) isZip64_ = true;
+  return true;
+}
+
+void TSortedZip::AddAll(const std::vector<TZipHeaderInfo*>& entries) {
+  // Merge the existing items (order 0) with the new ones (order 1 + their index), sorted by rank;
+  // ties follow the insertion rules: after older entries in never-equal modes, before the first
+  // equal one otherwise.
+  std::vector<std::pair<TZipHeaderInfo*, size_t>> all;
+  all.reserve(items_.size() + entries.size());
+  for (TZipHeaderInfo* e : items_) all.emplace_back(e, 0);
+  for (size_t i = 0; i < entries.size(); ++i) all.emplace_back(entries[i], i + 1);
+  std::stable_sort(all.begin(), all.end(), [this](const auto& x, const auto& y) {
+    bool neverEqual;
+    const int r = Rank(mode_, *x.first, *y.first, neverEqual);
+    if (r != 0) return r < 0;
+    return neverEqual ? x.second < y.second : x.second > y.second;
+  });
+  std::vector<TZipHeaderInfo*> merged;
+  merged.reserve(all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    TZipHeaderInfo* e = all[i].first;
+    if (duplicates_ != TDuplicates::dupAccept && !merged.empty() && CompareEntries(mode_, *merged.back(), *e) == 0) {
+      if (duplicates_ == TDuplicates::dupError) throw EListError(kMsgDuplicate);
+      // Keep the entry that came first.
+      if (all[i].second < all[i - 1].second) std::swap(merged.back(), e);
+      if (ownsObjects_) delete e;
+      continue;
+    }
+    merged.push_back(e);
+  }
+  items_.swap(merged);
+  for (TZipHeaderInfo* e : items_) {
+    if (e->zip64) isZip64_ = true;
+  }
+}
+
+void TSortedZip::Put(int, TZipHeaderInfo*) { throw EListError(kMsgPutInSorted); }
+
+TZipHeaderInfo* TSortedZip::Item(int index) const {
+  if (index < 0 || index >= Count()) throw IndexOutOfRange(index);
+  return items_[size_t(index)];
+}
+
+}  // namespace velmora::zip

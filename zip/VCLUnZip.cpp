@@ -1,0 +1,261 @@
+// The ZIP engine's reading side: naming the archive, loading its catalogue and comments.
+// OS-independent.
+#include "zip/VCLUnZip.h"
+
+#include <ctime>
+
+#include "platform/SysFs.h"
+#include "zip/AnsiText.h"
+#include "zip/ZipErrors.h"
+#include "zip/ZipFormat.h"
+
+namespace velmora::zip {
+
+namespace {
+
+// Restores a value when the scope ends, also on an exception.
+template <typename T>
+class Restore {
+ public:
+  Restore(T& target, T value) : target_(target), saved_(target) { target = value; }
+  ~Restore() { target_ = saved_; }
+
+ private:
+  T& target_;
+  T saved_;
+};
+
+// The MS-DOS date and time of now, for archives that are not files.
+uint32_t NowDosDateTime() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm t = *std::localtime(&now);  // one thread only
+  return uint32_t(t.tm_year - 80) << 25 | uint32_t(t.tm_mon + 1) << 21 | uint32_t(t.tm_mday) << 16 |
+         uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 | uint32_t(t.tm_sec / 2);
+}
+
+}  // namespace
+
+TVCLUnZip::TVCLUnZip(TZipServices& services) : services_(services) {}
+
+TVCLUnZip::~TVCLUnZip() = default;
+
+void TVCLUnZip::SetZipName(const std::string& name) {
+  if (SameTextAscii(name, zipName_) && !zipName_.empty()) return;
+  zipName_ = name;
+  // The full path up to the first "." of the file-name part.
+  const size_t nameStart = LastDelimiter(name, '\\') == std::string::npos ? 0 : LastDelimiter(name, '\\') + 1;
+  const size_t dot = name.find('.', nameStart);
+  nameWithoutExtension_ = dot == std::string::npos ? name : name.substr(0, dot);
+  FreeCatalogue();
+  endCentral_.Reset();
+  archive_.reset();
+  badArchive_ = false;
+}
+
+void TVCLUnZip::SetDestDir(const std::string& dir) {
+  std::string value = dir;
+  if (value == "?") {
+    const std::string start = sys::DirectoryExists(destDir_) ? destDir_ : std::string(".");
+    if (!services_.PickFolder(start, value)) throw EUserCanceled(kMsgCanceledDestDir);
+  }
+  if (!value.empty() && value.back() == '\\' && LastDelimiter(value, '\\') == value.size() - 1) value.pop_back();
+  destDir_ = value;
+}
+
+void TVCLUnZip::SetRootDir(const std::string& dir) {
+  rootDir_ = dir;
+  if (rootDir_.empty() || LastDelimiter(rootDir_, '\\') != rootDir_.size() - 1) rootDir_ += '\\';
+  RelativePathList.assign(1, rootDir_);
+}
+
+int TVCLUnZip::HandleMessage(int messageId, const std::string& text, const std::string& caption, uint32_t flags) {
+  if (OnHandleMessage) {
+    int answer = 0;
+    OnHandleMessage(this, messageId, text, caption, flags, answer);
+    return answer;
+  }
+  return services_.MessageBox(text, caption, flags);
+}
+
+// --- Loading ---
+
+void TVCLUnZip::ReadCatalogue() {
+  improperArchive_ = false;
+  Restore<bool> busy(busy_, true);
+  Restore<int> mode(operationMode_, 1);
+  try {
+    for (;;) {
+      try {
+        OpenArchive();
+        break;
+      } catch (const EIncompleteZip&) {
+        archive_.reset();  // closed even when KeepZipOpen is set
+        if (!OnInCompleteZip) break;
+      }
+    }
+  } catch (...) {
+    ClearCatalogue();
+    throw;
+  }
+  CloseArchive();
+}
+
+void TVCLUnZip::OpenArchive() {
+  if (!archive_) {
+    archive_ = std::make_unique<TLFNFileStream>(zipName_, sys::OpenMode::kReadDenyWrite, StreamBufferSize, false);
+  }
+  uint32_t modified = 0;
+  if (catalogue_ && sys::GetDosDateTime(zipName_, modified) && modified == archiveTime_) return;
+  ReadCentralDirectory();
+}
+
+void TVCLUnZip::CloseArchive() {
+  if (!KeepZipOpen) archive_.reset();
+}
+
+void TVCLUnZip::FreeCatalogue() {
+  sortedView_.reset();
+  catalogue_.reset();
+}
+
+void TVCLUnZip::ClearCatalogue() {
+  archive_.reset();
+  FreeCatalogue();
+  endCentral_.Reset();
+  badArchive_ = false;
+  numberOfDisks_ = 1;
+  SetDiskSetMode(0);
+  zipName_.clear();
+}
+
+void TVCLUnZip::ReadCentralDirectory() {
+  Restore<int> mode(operationMode_, 1);
+  if (!sys::GetDosDateTime(zipName_, archiveTime_)) archiveTime_ = NowDosDateTime();
+  if (catalogue_ && catalogue_->Count() > 0) FreeCatalogue();
+
+  endCentral_.Reset();
+  bool found = endCentral_.ReadEndOfCentral(*archive_);
+  if (found && endCentral_.ThisDisk() < endCentral_.StartDisk()) found = false;
+  if (!found) {
+    if (OnInCompleteZip) OnInCompleteZip(this, IncompleteZipMode);
+    if (IncompleteZipMode == TIncompleteZipMode::izAssumeNotAZip) throw ENotAZipFile(kMsgNotAZip);
+    if (IncompleteZipMode == TIncompleteZipMode::izAssumeMulti) throw EIncompleteZip(kMsgIncompleteZip);
+    // Rebuilding a catalogue from the local headers is not available: the archive is unusable.
+    ClearCatalogue();
+    throw EBadZipFile(kMsgNotAZip);
+  }
+
+  currentDisk_ = int(endCentral_.ThisDisk());
+  if (endCentral_.ThisDisk() != 0 && DiskSetMode() == 0) {
+    const bool removable = false;  // removable media are not told apart here; numbered parts it is
+    SetDiskSetMode(removable ? 1 : 2);
+  } else if (endCentral_.ThisDisk() == 0) {
+    SetDiskSetMode(0);
+  }
+  if (endCentral_.TotalEntries() != 0) archive_->Seek(int64_t(endCentral_.CentralOffset()), TSeekOrigin::soBeginning);
+
+  catalogue_ = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
+  numberOfDisks_ = int(endCentral_.ThisDisk()) + 1;
+
+  std::vector<std::unique_ptr<TZipHeaderInfo>> entries;
+  TStream* stream = archive_.get();
+  uint16_t previousExtraLength = 0;
+  for (uint64_t i = 0; i < endCentral_.TotalEntries(); ++i) {
+    if (DoProcessMessages) services_.ProcessMessages();
+    auto entry = std::make_unique<TZipHeaderInfo>();
+    entry->oemConvert = OEMConvert;
+    bool ok = entry->ReadCentralHeader(stream, nullptr);
+    if (!ok && previousExtraLength != 0) {
+      // The previous entry's extra length was probably wrong: read again from where it began.
+      entries.back()->centralExtraLength = 0;
+      stream->Seek(-int64_t(previousExtraLength), TSeekOrigin::soCurrent);
+      ok = entry->ReadCentralHeader(stream, nullptr);
+    }
+    if (!ok) {
+      ClearCatalogue();
+      throw EBadZipFile(kMsgNotAZip);
+    }
+    if (endCentral_.ThisDisk() != 0 && entry->fileCommentLength != 0) {
+      const int64_t commentAt = stream->Position() + entry->centralExtraLength;
+      std::string comment(entry->fileCommentLength, '\0');
+      stream->Seek(commentAt, TSeekOrigin::soBeginning);
+      comment.resize(stream->Read(&comment[0], comment.size()));
+      entry->fileComment = comment;
+      stream->Seek(commentAt - entry->centralExtraLength, TSeekOrigin::soBeginning);
+    }
+    stream->Seek(int64_t(entry->centralExtraLength) + entry->fileCommentLength, TSeekOrigin::soCurrent);
+    previousExtraLength = entry->centralExtraLength;
+    entries.push_back(std::move(entry));
+  }
+
+  // Two headers for one local header mean a damaged directory; without a rebuild from the local
+  // headers the archive cannot be used.
+  std::vector<TZipHeaderInfo*> raw;
+  raw.reserve(entries.size());
+  for (auto& e : entries) raw.push_back(e.get());
+  try {
+    catalogue_->AddAll(raw);
+  } catch (const EListError&) {
+    ClearCatalogue();
+    throw EBadZipFile(kMsgNotAZip);
+  }
+  for (auto& e : entries) e.release();  // the catalogue owns them now
+
+  if (endCentral_.ThisDisk() != 0 && endCentral_.commentLength != 0) ZipComment();
+  currentDisk_ = int(endCentral_.ThisDisk());
+  BuildSortedView(SortMode);
+}
+
+void TVCLUnZip::BuildSortedView(TZipSortMode mode) {
+  sortedView_.reset();
+  if (mode != TZipSortMode::ByNone && catalogue_) {
+    sortedView_ = std::make_unique<TSortedZip>(mode, TDuplicates::dupAccept, false);
+    sortedView_->AddAll(catalogue_->Items());
+  }
+  SortMode = mode;
+}
+
+void TVCLUnZip::Sort(TZipSortMode mode) { BuildSortedView(mode); }
+
+// --- Access ---
+
+int TVCLUnZip::Count() const { return catalogue_ ? catalogue_->Count() : 0; }
+
+const TZipHeaderInfo& TVCLUnZip::Entry(int index) const {
+  if (!catalogue_) throw IndexOutOfRange(index);
+  return *(sortedView_ ? sortedView_ : catalogue_)->Item(index);
+}
+
+std::string TVCLUnZip::ReadCommentAt(int64_t position, uint16_t length) {
+  const bool wasOpen = archive_ != nullptr;
+  if (!wasOpen) {
+    archive_ = std::make_unique<TLFNFileStream>(zipName_, sys::OpenMode::kReadDenyWrite, StreamBufferSize, false);
+  }
+  const int64_t saved = archive_->Position();
+  std::string text(length, '\0');
+  archive_->Seek(position, TSeekOrigin::soBeginning);
+  text.resize(archive_->Read(&text[0], length));
+  archive_->Seek(saved, TSeekOrigin::soBeginning);
+  if (DiskSetMode() == 0 && !wasOpen) archive_.reset();
+  return text;
+}
+
+std::string TVCLUnZip::FileComment(int index) {
+  TZipHeaderInfo& entry = const_cast<TZipHeaderInfo&>(Entry(index));
+  if (!entry.fileComment) {
+    const int64_t at = entry.centralOffset + kCentralHeaderSize + entry.fileNameLength + entry.centralExtraLength;
+    entry.fileComment = entry.fileCommentLength == 0 ? std::string() : ReadCommentAt(at, entry.fileCommentLength);
+  }
+  return *entry.fileComment;
+}
+
+std::string TVCLUnZip::ZipComment() {
+  if (!endCentral_.comment) {
+    endCentral_.comment = endCentral_.commentLength == 0
+                              ? std::string()
+                              : ReadCommentAt(endCentral_.commentPosition, endCentral_.commentLength);
+  }
+  return *endCentral_.comment;
+}
+
+}  // namespace velmora::zip

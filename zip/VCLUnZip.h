@@ -1,0 +1,173 @@
+// The ZIP engine: reads an archive's catalogue and extracts its entries, with events for progress
+// and per-file control. OS-independent; system services come through TZipServices and platform/.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/EndCentral.h"
+#include "zip/SortedZip.h"
+#include "zip/Streams.h"
+#include "zip/ZipHeaderInfo.h"
+#include "zip/ZipServices.h"
+
+namespace velmora::zip {
+
+class TVCLUnZip;
+
+enum class TIncompleteZipMode { izAssumeMulti, izAssumeBad, izAssumeNotAZip };
+enum class TBlockMode { bmStandard, bmClassic };
+enum class TSplitPartType { spFirst, spMiddle, spLast };
+enum class TUZOverwriteMode { Prompt, Always, Never, ifNewer, ifOlder };
+enum class TSkipReason {
+  srBadPassword,
+  srNoOverwrite,
+  srFileOpenError,
+  srCreateError,
+  srExcludeList,
+  srArchiveBitNotSet,
+  srNoFileToFreshen,
+  srSkippedInStartZip,
+};
+
+// Events: bound handlers called synchronously; reference parameters are the "var" ones, whose
+// changed values the engine uses.
+using TStartUnzipInfo = std::function<void(TVCLUnZip* Sender, int NumFiles, int64_t TotalBytes, bool& StopNow)>;
+using TStartUnZipEvent = std::function<void(TVCLUnZip* Sender, int FileIndex, std::string& FName, bool& Skip)>;
+using TPromptForOverwrite = std::function<void(TVCLUnZip* Sender, bool& OverWriteIt, int FileIndex, std::string& FName)>;
+using TSkippingFile =
+    std::function<void(TVCLUnZip* Sender, TSkipReason Reason, const std::string& FName, int FileIndex, bool& Retry)>;
+using TBadPassword = std::function<void(TVCLUnZip* Sender, int FileIndex, std::string& NewPassword)>;
+using TFilePercentDone = std::function<void(TVCLUnZip* Sender, int Percent)>;
+using TTotalPercentDone = std::function<void(TVCLUnZip* Sender, int Percent)>;
+using TBadCRC = std::function<void(TVCLUnZip* Sender, int32_t CalcCRC, int32_t StoredCRC, int FileIndex)>;
+using TEndUnZipEvent = std::function<void(TVCLUnZip* Sender, int FileIndex, const std::string& FName)>;
+using TUnZipComplete = std::function<void(TVCLUnZip* Sender, int FileCount)>;
+using THandleMessageEvent = std::function<void(TVCLUnZip* Sender, int MessageID, const std::string& Msg1,
+                                               const std::string& Msg2, uint32_t flags, int& Return)>;
+using TInCompleteZipEvent = std::function<void(TVCLUnZip* Sender, TIncompleteZipMode& IncompleteMode)>;
+using TGetNextDisk = std::function<void(TVCLUnZip* Sender, int NextDisk, std::string& FName)>;
+using TFileNameForSplitPart =
+    std::function<void(TVCLUnZip* Sender, std::string& PartName, int PartNum, TSplitPartType PartType)>;
+
+class TVCLUnZip {
+ public:
+  explicit TVCLUnZip(TZipServices& services = SystemZipServices());
+  virtual ~TVCLUnZip();
+  TVCLUnZip(const TVCLUnZip&) = delete;
+  TVCLUnZip& operator=(const TVCLUnZip&) = delete;
+
+  // --- Catalogue settings ---
+  const std::string& ZipName() const { return zipName_; }
+  virtual void SetZipName(const std::string& name);
+  TZipSortMode SortMode = TZipSortMode::ByNone;
+  TIncompleteZipMode IncompleteZipMode = TIncompleteZipMode::izAssumeMulti;
+  bool KeepZipOpen = false;
+  TOEMConvert OEMConvert = TOEMConvert::oemAlways;
+  TBlockMode BlockMode = TBlockMode::bmStandard;
+  size_t StreamBufferSize = 8192;
+  virtual int DiskSetMode() const { return diskSetMode_; }
+  virtual void SetDiskSetMode(int mode) { diskSetMode_ = mode; }
+
+  // --- Extraction settings ---
+  const std::string& DestDir() const { return destDir_; }
+  // Removes one trailing "\"; "?" asks the user (EUserCanceled when cancelled).
+  void SetDestDir(const std::string& dir);
+  const std::string& RootDir() const { return rootDir_; }
+  // Adds a missing trailing "\" and makes it the only RelativePathList line.
+  void SetRootDir(const std::string& dir);
+  std::vector<std::string> RelativePathList;
+  bool RecreateDirs = false;
+  TUZOverwriteMode OverwriteMode = TUZOverwriteMode::Prompt;
+  std::vector<std::string> FilesList;
+  bool DoAll = false;
+  bool DoProcessMessages = true;
+  bool RetainAttributes = true;
+  bool ReplaceReadOnly = false;
+  bool FlushFilesOnClose = false;
+  std::string Password;
+
+  // --- Events ---
+  TStartUnzipInfo OnStartUnZipInfo;
+  TStartUnZipEvent OnStartUnZip;
+  TPromptForOverwrite OnPromptForOverwrite;
+  TSkippingFile OnSkippingFile;
+  TBadPassword OnBadPassword;
+  TFilePercentDone OnFilePercentDone;
+  TTotalPercentDone OnTotalPercentDone;
+  TBadCRC OnBadCRC;
+  TEndUnZipEvent OnEndUnZip;
+  TUnZipComplete OnUnZipComplete;
+  THandleMessageEvent OnHandleMessage;
+  TInCompleteZipEvent OnInCompleteZip;
+  TGetNextDisk OnGetNextDisk;
+  TFileNameForSplitPart OnFileNameForSplitPart;
+
+  // --- Catalogue ---
+  void ReadCatalogue();
+  int Count() const;
+  // Entries through the sorted view; EListError "Index %d is out of range".
+  const TZipHeaderInfo& Entry(int index) const;
+  std::string Filename(int index) const { return Entry(index).fileName; }
+  std::string FileComment(int index);
+  std::string ZipComment();
+  // Rebuilds the sorted view for `mode` at once and stores the mode.
+  void Sort(TZipSortMode mode);
+  const TEndCentral& EndCentral() const { return endCentral_; }
+
+  // --- Extraction ---
+  int ExtractEntries();
+
+  // Sends a message to the user: OnHandleMessage, or a system message box. Returns the answer.
+  int HandleMessage(int messageId, const std::string& text, const std::string& caption, uint32_t flags);
+
+ private:
+  struct Run;  // state of one extraction run
+
+  void OpenArchive();
+  void CloseArchive();
+  void ClearCatalogue();
+  void ReadCentralDirectory();
+  void FreeCatalogue();
+  void BuildSortedView(TZipSortMode mode);
+  // Opens the archive when it is not open, for a comment read; closes it again afterwards.
+  std::string ReadCommentAt(int64_t position, uint16_t length);
+
+  void ExtractEntry(Run& run, int index);
+  std::string DestinationFolder(const TZipHeaderInfo& entry) const;
+  bool DecideOverwrite(Run& run, int index, std::string& fName);
+  std::unique_ptr<TLFNFileStream> CreateOutputFile(const std::string& fName, uint64_t size);
+
+  // Entry data (stored copy and deflate), reading from the archive into `out`.
+  void LocateEntryData(TZipHeaderInfo& entry);
+  void DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out);
+  void CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out);
+  void Inflate(Run& run, TZipHeaderInfo& entry, TStream& out);
+  size_t ReadInputBlock(Run& run, TZipHeaderInfo& entry);
+  void WriteOutputBlock(Run& run, TZipHeaderInfo& entry, TStream& out, size_t count);
+  void MessagePoint();
+
+  TZipServices& services_;
+  std::string zipName_;
+  std::string nameWithoutExtension_;
+  std::string destDir_;
+  std::string rootDir_;
+  int diskSetMode_ = 0;
+
+  std::unique_ptr<TLFNFileStream> archive_;
+  std::unique_ptr<TSortedZip> catalogue_;
+  std::unique_ptr<TSortedZip> sortedView_;  // empty when the view is the catalogue itself
+  TEndCentral endCentral_;
+  uint32_t archiveTime_ = 0;
+  bool badArchive_ = false;
+  bool improperArchive_ = false;
+  int numberOfDisks_ = 1;
+  int currentDisk_ = 0;
+  bool busy_ = false;
+  int operationMode_ = 0;
+};
+
+}  // namespace velmora::zip

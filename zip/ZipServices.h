@@ -1,0 +1,25 @@
+// The system services the ZIP engine uses while it runs on the caller's thread: the message pump,
+// message boxes and the folder picker. The wizard passes its own, so that its window keeps working
+// (and its close query can run) in the middle of a run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora::zip {
+
+class TZipServices {
+ public:
+  virtual ~TZipServices() = default;
+  // Dispatches the thread's waiting window messages.
+  virtual void ProcessMessages();
+  // A message box without owner window; returns the button pressed.
+  virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+  // Lets the user pick a folder, starting at `start`; false when cancelled.
+  virtual bool PickFolder(const std::string& start, std::string& folder);
+};
+
+// The system's own services (on POSIX: no message queue, message boxes on stderr, no picker).
+TZipServices& SystemZipServices();
+
+}  // namespace velmora::zip
