@@ -21,4 +21,16 @@ void Inspect(const std::string& setup);
 // Extracts the archive with the setup program's own copy-out and decoder. Throws PackError.
 void Unpack(const std::string& setup, const std::string& out);
 
+// Lists the entries of a ZIP archive or a setup's payload. Engine exceptions pass through.
+void List(const std::string& archive);
+
+struct ExtractOptions {
+  std::string archive;
+  std::string destDir;
+  std::string overwrite = "always";  // always, never, newer or older
+  bool flat = false;
+};
+// Extracts every entry; returns whether every entry passed. Engine exceptions pass through.
+bool Extract(const ExtractOptions& options);
+
 }  // namespace velmora::pack

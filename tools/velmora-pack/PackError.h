@@ -15,5 +15,6 @@ class PackError : public std::runtime_error {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitEngineError = 2;
 
 }  // namespace velmora::pack

@@ -1,4 +1,5 @@
-// A one-line progress bar on standard error, shown only when it is a terminal.
+// A one-line progress bar on standard error, shown only when it is a terminal, with event lines on
+// standard output printed above it.
 #pragma once
 
 #include <cstdint>
@@ -8,15 +9,22 @@ namespace velmora::pack {
 
 class Progress {
  public:
-  Progress(std::string label, uint64_t total);
+  // `showBytes`: the counts are bytes and are shown in MB beside the bar.
+  Progress(std::string label, uint64_t total, bool showBytes = true);
   ~Progress();
   void Update(uint64_t done);
-  // Ends the line, leaving the bar at its last state.
+  // Prints one line on standard output without breaking the bar.
+  void Line(const std::string& text);
+  // Ends the bar's line, leaving it at its last state.
   void Done();
 
  private:
+  void Draw();
+
   std::string label_;
   uint64_t total_;
+  uint64_t done_ = 0;
+  bool showBytes_;
   int shownPermille_ = -1;
   bool enabled_;
   bool finished_ = false;

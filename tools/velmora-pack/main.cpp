@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "Commands.h"
+#include "HostPath.h"
 #include "PackError.h"
+#include "platform/Exception.h"
 
 using namespace velmora::pack;
 
@@ -26,8 +28,16 @@ constexpr const char* kUsage =
     "      number of archive entries.\n"
     "  unpack SETUP OUT.zip\n"
     "      Copy the payload out and decode it as the setup program does; write the archive.\n"
+    "  list ARCHIVE|SETUP\n"
+    "      List the entries (index, method, sizes, CRC, date, attributes, path) as the setup's\n"
+    "      ZIP engine reads them. A setup's payload is decoded first.\n"
+    "  extract ARCHIVE|SETUP DESTDIR [--overwrite always|never|newer|older] [--flat]\n"
+    "      Extract every entry with the setup's ZIP engine, recreating folders (not with --flat);\n"
+    "      existing files are replaced unless --overwrite says otherwise. One line per event.\n"
     "\n"
-    "Exit status: 0 on success, 1 on bad input or failure, 2 on a usage error.\n";
+    "Exit status: 0 on success; 1 on bad input, or when extract skipped or failed an entry;\n"
+    "2 on a usage error, or when the ZIP engine ended with an error (its class and message\n"
+    "are printed).\n";
 
 class UsageError : public std::runtime_error {
  public:
@@ -64,6 +74,25 @@ int RunBuild(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+int RunExtract(const std::vector<std::string>& args) {
+  ExtractOptions o;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--flat") {
+      o.flat = true;
+    } else if (args[i] == "--overwrite") {
+      if (++i >= args.size()) throw UsageError("missing value after --overwrite");
+      o.overwrite = args[i];
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 2) throw UsageError("extract takes an archive or setup and a destination folder");
+  o.archive = positional[0];
+  o.destDir = positional[1];
+  return Extract(o) ? kExitOk : kExitFailure;
+}
+
 int Run(const std::vector<std::string>& args) {
   const std::string& command = args[0];
   const std::vector<std::string> rest(args.begin() + 1, args.end());
@@ -78,6 +107,12 @@ int Run(const std::vector<std::string>& args) {
     Unpack(rest[0], rest[1]);
     return kExitOk;
   }
+  if (command == "list") {
+    if (rest.size() != 1) throw UsageError("list takes one archive or setup");
+    List(rest[0]);
+    return kExitOk;
+  }
+  if (command == "extract") return RunExtract(rest);
   throw UsageError("unknown command " + command);
 }
 
@@ -103,6 +138,10 @@ int main(int argc, char** argv) {
   } catch (const PackError& e) {
     std::fprintf(stderr, "velmora-pack: %s\n", e.what());
     return kExitFailure;
+  } catch (const velmora::Exception& e) {
+    // An engine ended its work with an error: its class and (code page 936) message.
+    std::fprintf(stderr, "velmora-pack: %s: %s\n", e.ClassName(), ShowText(e.what()).c_str());
+    return kExitEngineError;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "velmora-pack: out of memory\n");
     return kExitFailure;

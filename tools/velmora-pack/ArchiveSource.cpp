@@ -1,0 +1,55 @@
+// The archive behind a command-line argument.
+#include "ArchiveSource.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "HostPath.h"
+#include "PackError.h"
+#include "payload/LZMADeCompressReader.h"
+#include "payload/MemoryStream.h"
+#include "payload/PayloadFormat.h"
+#include "payload/UCovert.h"
+#include "platform/SysFile.h"
+
+namespace velmora::pack {
+
+namespace {
+
+// A setup is an executable image with a payload trailer that fits the file.
+bool LooksLikeSetup(const std::string& enginePath) {
+  sys::File f = sys::File::Open(enginePath, sys::OpenMode::kReadShared);
+  char magic[2] = {};
+  if (!f || f.Read(magic, 2) != 2 || magic[0] != 'M' || magic[1] != 'Z') return false;
+  const uint32_t region = payload::ReadRegionSize(f);
+  return region != 0 && int64_t{region} <= f.Size();
+}
+
+std::string TempName(const char* what) {
+  const char* dir = std::getenv("TMPDIR");
+  return AnsiPath(std::string(dir && *dir ? dir : "/tmp") + "/velmora-pack-" + std::to_string(getpid()) + what);
+}
+
+}  // namespace
+
+ArchiveSource::ArchiveSource(const std::string& path) : enginePath_(AnsiPath(path)) {
+  if (!LooksLikeSetup(enginePath_)) return;
+  const std::string block = TempName(".block");
+  payload::TMemoryStream input;
+  const bool copied = payload::CopyPayloadOut(enginePath_, block) && input.LoadFromFile(block);
+  sys::RemoveFile(block);
+  payload::TMemoryStream archive;
+  payload::TLZMADeCompressReader reader;
+  // An executable whose tail only looks like a trailer (a self-extracting ZIP, say) is read as a ZIP.
+  if (!copied || !reader.DecompressStream(input, archive)) return;
+  tempPath_ = TempName(".zip");
+  if (!archive.SaveToFile(tempPath_)) throw PackError(path + ": cannot write the decoded archive to a temporary file");
+  enginePath_ = tempPath_;
+}
+
+ArchiveSource::~ArchiveSource() {
+  if (!tempPath_.empty()) sys::RemoveFile(tempPath_);
+}
+
+}  // namespace velmora::pack

@@ -1,0 +1,26 @@
+// The archive behind a command-line argument: a ZIP file as it is, or a setup whose payload is
+// taken out through the setup program's own copy-out and decoder into a temporary file.
+#pragma once
+
+#include <string>
+
+namespace velmora::pack {
+
+class ArchiveSource {
+ public:
+  // Throws PackError when a setup's payload cannot be decoded.
+  explicit ArchiveSource(const std::string& path);
+  ~ArchiveSource();
+  ArchiveSource(const ArchiveSource&) = delete;
+  ArchiveSource& operator=(const ArchiveSource&) = delete;
+
+  // The archive's path in the engine's code page.
+  const std::string& EnginePath() const { return enginePath_; }
+  bool FromSetup() const { return !tempPath_.empty(); }
+
+ private:
+  std::string enginePath_;
+  std::string tempPath_;  // engine form; removed at the end
+};
+
+}  // namespace velmora::pack
