@@ -65,7 +65,16 @@ bool AnsiToOem(const std::string& ansi, std::string& oem) {
 
 std::string Utf8ToAnsi(const std::string& utf8) {
   if (IsAscii(utf8)) return utf8;
-  return Convert(kCodePage936, "UTF-8", utf8, "?").value_or(std::string());
+  if (auto whole = Convert(kCodePage936, "UTF-8", utf8, nullptr)) return *whole;
+  // One "?" for each character the code page lacks, as the system's own conversion gives.
+  std::string ansi;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    ansi += Convert(kCodePage936, "UTF-8", utf8.substr(i, length), nullptr).value_or("?");
+    i += length;
+  }
+  return ansi;
 }
 
 bool Utf8ToAnsiStrict(const std::string& utf8, std::string& ansi) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -29,6 +30,17 @@ inline void WriteFile(const std::string& path, const Bytes& data) {
 }
 
 inline bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// Files and folders below `path`, 0 when it does not exist.
+inline size_t EntriesUnder(const std::string& path) {
+  std::error_code ec;
+  size_t n = 0;
+  for (auto it = std::filesystem::recursive_directory_iterator(path, ec); !ec && it != std::filesystem::end(it);
+       it.increment(ec)) {
+    ++n;
+  }
+  return n;
+}
 
 inline Bytes Fixture(const std::string& name) { return ReadFile(std::string(VELMORA_FIXTURE_DIR) + "/" + name); }
 

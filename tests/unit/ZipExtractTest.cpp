@@ -1,0 +1,214 @@
+// Extraction runs: destination paths, events, overwrite rules, read-only files, damaged entries
+// and progress.
+#include "zip/VCLUnZip.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "platform/SysFs.h"
+#include "platform/SysUi.h"
+#include "zip/ExtractRun.h"
+#include "zip/ZipErrors.h"
+
+namespace velmora::zip {
+namespace {
+
+std::string ZipFixture(const std::string& name) { return std::string(VELMORA_ZIP_FIXTURE_DIR) + "/" + name; }
+
+// An engine set up as the installer sets it, with every event recorded.
+struct Recorder {
+  TVCLUnZip engine;
+  std::vector<std::string> started, ended, skipped, badCrc, messages;
+  std::vector<int> totals;
+  int completeCount = -1;
+
+  Recorder(const std::string& archive, const std::string& dest) {
+    engine.SetZipName(archive);
+    engine.SetDestDir(dest);
+    engine.DoAll = true;
+    engine.RecreateDirs = true;
+    engine.RetainAttributes = true;
+    engine.OverwriteMode = TUZOverwriteMode::Always;
+    engine.OnStartUnZip = [this](TVCLUnZip*, int, std::string& name, bool&) { started.push_back(name); };
+    engine.OnEndUnZip = [this](TVCLUnZip*, int, const std::string& name) { ended.push_back(name); };
+    engine.OnSkippingFile = [this](TVCLUnZip*, TSkipReason r, const std::string& name, int, bool&) {
+      skipped.push_back(std::to_string(int(r)) + ":" + name);
+    };
+    engine.OnBadCRC = [this](TVCLUnZip*, int32_t, int32_t, int index) { badCrc.push_back(engine.Entry(index).fileName); };
+    engine.OnTotalPercentDone = [this](TVCLUnZip*, int percent) { totals.push_back(percent); };
+    engine.OnUnZipComplete = [this](TVCLUnZip*, int count) { completeCount = count; };
+    engine.OnHandleMessage = [this](TVCLUnZip*, int id, const std::string& text, const std::string& caption,
+                                    uint32_t flags, int& answer) {
+      messages.push_back(std::to_string(id) + "|" + text + "|" + caption + "|" + std::to_string(flags));
+      answer = sys::kIdYes;
+    };
+  }
+};
+
+TEST(ExtractEntries, RebuildsFoldersUnderDestDirAndReportsEveryStep) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("infozip-stored.zip"), dir / "out\\");  // one trailing backslash is dropped
+  const int extracted = r.engine.ExtractEntries();
+  EXPECT_EQ(r.engine.DestDir(), dir / "out");
+  EXPECT_EQ(extracted, r.completeCount);
+  EXPECT_EQ(r.ended.size(), r.started.size());
+  EXPECT_TRUE(r.skipped.empty());
+  const std::string nested = dir / "out" + "\\a\\b\\c.txt";
+  EXPECT_NE(std::find(r.started.begin(), r.started.end(), nested), r.started.end());
+  EXPECT_TRUE(test::FileExists(dir / "out/a/b/c.txt"));
+  // The total percentage never falls and ends at 100.
+  ASSERT_FALSE(r.totals.empty());
+  EXPECT_TRUE(std::is_sorted(r.totals.begin(), r.totals.end()));
+  EXPECT_EQ(r.totals.back(), 100);
+}
+
+TEST(ExtractEntries, HandlerCanRenameSkipOrStopTheRun) {
+  test::ScratchDir dir;
+  {
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "renamed");
+    r.engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string& name, bool&) {
+      name = dir / "elsewhere\\" + std::to_string(index) + ".dat";
+    };
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_GT(extracted, 0);
+    ASSERT_FALSE(r.ended.empty());
+    EXPECT_EQ(r.ended[0].rfind(dir / "elsewhere\\", 0), 0u);  // OnEndUnZip sees the new name
+    EXPECT_TRUE(test::FileExists(dir / "elsewhere/" + std::to_string(0) + ".dat") ||
+                sys::DirectoryExists(dir / "elsewhere"));
+  }
+  {
+    // An archive of files only, as the installer's is: nothing at all is created.
+    Recorder r(ZipFixture("crc-mismatch.zip"), dir / "skipped");
+    r.engine.OnStartUnZip = [](TVCLUnZip*, int, std::string&, bool& skip) { skip = true; };
+    EXPECT_EQ(r.engine.ExtractEntries(), 0);
+    EXPECT_EQ(r.completeCount, 0);
+    EXPECT_TRUE(r.totals.empty());
+    EXPECT_EQ(test::EntriesUnder(dir / "skipped"), 0u);  // DestDir itself is made, nothing in it
+  }
+  {
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "stopped");
+    r.engine.OnStartUnZipInfo = [](TVCLUnZip*, int, int64_t, bool& stop) { stop = true; };
+    EXPECT_EQ(r.engine.ExtractEntries(), 0);
+    EXPECT_EQ(r.completeCount, 0);
+    EXPECT_TRUE(r.started.empty());
+  }
+}
+
+TEST(ExtractEntries, FlatRunPutsEveryFileInDestDir) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("infozip-stored.zip"), dir / "flat");
+  r.engine.RecreateDirs = false;
+  r.engine.ExtractEntries();
+  EXPECT_TRUE(test::FileExists(dir / "flat/c.txt"));
+  EXPECT_FALSE(sys::DirectoryExists(dir / "flat/a"));
+}
+
+TEST(ExtractEntries, ReadOnlyDestinationIsReplacedOnlyWithReplaceReadOnly) {
+  for (bool replace : {true, false}) {
+    SCOPED_TRACE(replace);
+    test::ScratchDir dir;
+    ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
+    test::WriteFile(dir / "out/a/b/c.txt", {'o', 'l', 'd'});
+    ASSERT_TRUE(sys::SetAttributes(dir / "out/a/b/c.txt", sys::kAttrReadOnly));
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+    r.engine.ReplaceReadOnly = replace;
+    r.engine.ExtractEntries();
+    const test::Bytes now = test::ReadFile(dir / "out/a/b/c.txt");
+    uint32_t attributes = 0;
+    ASSERT_TRUE(sys::GetAttributes(dir / "out/a/b/c.txt", attributes));
+    if (replace) {
+      EXPECT_NE(now, (test::Bytes{'o', 'l', 'd'}));
+      EXPECT_EQ(attributes & sys::kAttrReadOnly, 0u);
+      EXPECT_TRUE(r.skipped.empty());
+    } else {
+      EXPECT_EQ(now, (test::Bytes{'o', 'l', 'd'}));
+      ASSERT_EQ(r.skipped.size(), 1u);
+      EXPECT_EQ(r.skipped[0], std::to_string(int(TSkipReason::srCreateError)) + ":" + dir / "out" + "\\a\\b\\c.txt");
+      EXPECT_EQ(r.totals.back(), 100);  // the total no longer counts that entry
+    }
+    sys::SetAttributes(dir / "out/a/b/c.txt", 0x20);
+  }
+}
+
+TEST(ExtractEntries, OverwriteModesAndThePromptThroughTheMessageChannel) {
+  test::ScratchDir dir;
+  ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
+  test::WriteFile(dir / "out/a/b/c.txt", {'o', 'l', 'd'});
+  {
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+    r.engine.OverwriteMode = TUZOverwriteMode::Never;
+    r.engine.ExtractEntries();
+    EXPECT_EQ(test::ReadFile(dir / "out/a/b/c.txt"), (test::Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(r.skipped.size(), 1u);
+  }
+  {
+    ASSERT_TRUE(sys::ForceDirectories(dir / "prompt/a/b"));
+    test::WriteFile(dir / "prompt/a/b/c.txt", {'o', 'l', 'd'});
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "prompt");
+    r.engine.OverwriteMode = TUZOverwriteMode::Prompt;
+    r.engine.ExtractEntries();
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0], "196|Replace existing file c.txt?|File Exists Alert|4");
+    EXPECT_NE(test::ReadFile(dir / "prompt/a/b/c.txt"), (test::Bytes{'o', 'l', 'd'}));
+  }
+}
+
+TEST(ExtractEntries, DamagedEntries) {
+  test::ScratchDir dir;
+  {
+    Recorder r(ZipFixture("crc-mismatch.zip"), dir / "crc");
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_EQ(r.badCrc, std::vector<std::string>{"damaged.txt"});
+    EXPECT_FALSE(test::FileExists(dir / "crc/damaged.txt"));
+    EXPECT_TRUE(test::FileExists(dir / "crc/intact.txt"));
+    EXPECT_EQ(extracted, 1);
+  }
+  {
+    // The output would pass the uncompressed size: the entry fails, the run goes on.
+    Recorder r(ZipFixture("stored-longer.zip"), dir / "longer");
+    r.engine.ExtractEntries();
+    EXPECT_FALSE(test::FileExists(dir / "longer/longer.bin"));
+    EXPECT_TRUE(test::FileExists(dir / "longer/after.txt"));
+  }
+  {
+    Recorder r(ZipFixture("truncated-entry.zip"), dir / "cut");
+    try {
+      r.engine.ExtractEntries();
+      FAIL() << "no exception";
+    } catch (const EFatalUnzipError& e) {
+      EXPECT_STREQ(e.what(), "Premature end of file reached");
+    }
+    EXPECT_EQ(r.completeCount, 1);
+    EXPECT_EQ(test::ReadFile(dir / "cut/last.bin").size(), 65536u);  // left at its pre-set size
+  }
+  {
+    Recorder r(ZipFixture("corrupt-deflate.zip"), dir / "inflate");
+    EXPECT_THROW(r.engine.ExtractEntries(), EZCompressionError);
+  }
+}
+
+TEST(ExtractEntries, NamesWithParentComponentsNeverLeaveDestDir) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("dotdot.zip"), dir / "inside/out");
+  const int extracted = r.engine.ExtractEntries();
+  EXPECT_EQ(extracted, 1);
+  EXPECT_TRUE(test::FileExists(dir / "inside/out/good.txt"));
+  EXPECT_EQ(r.skipped.size(), 3u);
+  for (const char* outside : {"inside/evil.txt", "evil2.txt", "inside/evil2.txt", "inside/evil3.txt", "evil.txt"}) {
+    EXPECT_FALSE(test::FileExists(dir / outside)) << outside;
+  }
+}
+
+TEST(Percent, RoundsToNearestWithTiesToEven) {
+  struct Case {
+    int64_t done, total;
+    int percent;
+  } cases[] = {{0, 0, 0}, {5, -1, 0}, {1, 200, 0}, {3, 200, 2}, {5, 200, 2}, {7, 200, 4},
+               {199, 200, 100}, {250, 200, 100}, {2, 3, 67}};
+  for (const Case& c : cases) EXPECT_EQ(Percent(c.done, c.total), c.percent) << c.done << "/" << c.total;
+}
+
+}  // namespace
+}  // namespace velmora::zip
