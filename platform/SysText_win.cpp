@@ -1,5 +1,8 @@
 // Code pages on Win32: the system's own OEM and ANSI code pages.
 #include <windows.h>
+// The system headers still define the old names OemToAnsi and AnsiToOem as macros.
+#undef OemToAnsi
+#undef AnsiToOem
 
 #include <vector>
 

@@ -1,6 +1,7 @@
 // Console check program for Windows: copies the payload block out of a setup executable (its own
-// image by default, so a packed copy of this program checks itself while running), decodes it and
-// optionally saves the archive. Prints one line per step; exit code 0 only if everything worked.
+// image by default, so a packed copy of this program checks itself while running), decodes it,
+// optionally saves the archive and extracts it with the ZIP engine as the installer does. Prints one
+// line per step; exit code 0 only if everything worked.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include "payload/LZMADeCompressReader.h"
 #include "payload/MemoryStream.h"
 #include "payload/UCovert.h"
+#include "platform/Exception.h"
+#include "zip/VCLUnZip.h"
 
 using namespace velmora::payload;
 
@@ -21,16 +24,35 @@ std::string OwnPath() {
   return std::string(path, n);
 }
 
-std::string TempBlockPath() {
+std::string TempPath(const char* name) {
   char dir[MAX_PATH];
   DWORD n = GetTempPathA(MAX_PATH, dir);
-  return std::string(dir, n) + "payload-check.~tmp";
+  return std::string(dir, n) + name;
+}
+
+// Extracts every entry into `destDir` with the installer's settings; false if any entry failed.
+bool ExtractAll(const std::string& archive, const std::string& destDir) {
+  velmora::zip::TVCLUnZip engine;
+  engine.SetZipName(archive);
+  engine.ReadCatalogue();
+  engine.SetDestDir(destDir);
+  engine.DoAll = true;
+  engine.RecreateDirs = true;
+  engine.RetainAttributes = true;
+  engine.ReplaceReadOnly = true;
+  engine.OverwriteMode = velmora::zip::TUZOverwriteMode::Always;
+  engine.OnBadCRC = [](velmora::zip::TVCLUnZip* e, int32_t, int32_t, int index) {
+    std::printf("bad CRC: %s\n", e->Entry(index).StoredPath().c_str());
+  };
+  const int extracted = engine.ExtractEntries();
+  std::printf("extract: %d of %d entries\n", extracted, engine.Count());
+  return extracted == engine.Count();
 }
 
 int Usage() {
-  std::puts("usage: payload-check [--setup SETUP.exe] [--out ARCHIVE.zip]\n"
-            "Copies the payload block out of SETUP (this program by default), decodes it and\n"
-            "saves the archive to ARCHIVE.zip when given.");
+  std::puts("usage: payload-check [--setup SETUP.exe] [--out ARCHIVE.zip] [--extract DIR]\n"
+            "Copies the payload block out of SETUP (this program by default), decodes it, saves the\n"
+            "archive to ARCHIVE.zip and extracts it into DIR when given.");
   return 2;
 }
 
@@ -39,17 +61,20 @@ int Usage() {
 int main(int argc, char** argv) {
   std::string setup = OwnPath();
   std::string out;
+  std::string extractTo;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--setup") == 0 && i + 1 < argc) {
       setup = argv[++i];
     } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
       out = argv[++i];
+    } else if (std::strcmp(argv[i], "--extract") == 0 && i + 1 < argc) {
+      extractTo = argv[++i];
     } else {
       return Usage();
     }
   }
 
-  const std::string block = TempBlockPath();
+  const std::string block = TempPath("payload-check.~tmp");
   if (!CopyPayloadOut(setup, block)) {
     std::printf("FAIL copy: no payload region in %s\n", setup.c_str());
     return 1;
@@ -77,6 +102,21 @@ int main(int argc, char** argv) {
       return 1;
     }
     std::printf("saved: %s\n", out.c_str());
+  }
+  if (!extractTo.empty()) {
+    const std::string zipFile = TempPath("payload-check.~tmp~");
+    if (!archive.SaveToFile(zipFile)) {
+      std::printf("FAIL save: %s\n", zipFile.c_str());
+      return 1;
+    }
+    bool ok = false;
+    try {
+      ok = ExtractAll(zipFile, extractTo);
+    } catch (const velmora::Exception& e) {
+      std::printf("FAIL extract: %s: %s\n", e.ClassName(), e.what());
+    }
+    DeleteFileA(zipFile.c_str());
+    if (!ok) return 1;
   }
   return 0;
 }

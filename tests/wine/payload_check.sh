@@ -13,9 +13,13 @@ rm -rf "$run" && mkdir -p "$run"
 "$pack" build --stub "$checker" --from "$product" --out "$run/VelmoraSetup.exe"
 "$pack" unpack "$run/VelmoraSetup.exe" "$run/host.zip"
 
-wine "$run/VelmoraSetup.exe" --out "$(winepath -w "$run/win.zip")" | tr -d '\r' | tee "$run/ok.log"
+wine "$run/VelmoraSetup.exe" --out "$(winepath -w "$run/win.zip")" --extract "$(winepath -w "$run/installed")" |
+  tr -d '\r' | tee "$run/ok.log"
 cmp "$run/host.zip" "$run/win.zip"
 echo "archive decoded under Wine equals the host's ($(stat -c %s "$run/win.zip") bytes)"
+# Extracted through the Win32 ANSI API with code page 936 names: the product folder again.
+diff -r "$product" "$run/installed"
+echo "archive extracted under Wine equals the product folder"
 
 # A payload of several 64 KiB input refills, mostly incompressible.
 python3 - "$run/large" <<'PY'
