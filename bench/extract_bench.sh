@@ -25,7 +25,23 @@ if [ ! -f "$work/BenchSetup.exe" ] || [ "$pack" -nt "$work/BenchSetup.exe" ]; th
 fi
 [ -f "$work/stored.zip" ] && [ "$work/stored.zip" -nt "$work/BenchSetup.exe" ] ||
   "$pack" unpack "$work/BenchSetup.exe" "$work/stored.zip" >/dev/null
-[ -f "$work/deflated.zip" ] || (cd "$work/product" && zip -q -r "$work/deflated.zip" .)
+# The deflated archive carries the same code page 936 names: Info-ZIP zips a copy of the product
+# whose names on disk are GBK bytes, under the C locale, which stores them as they are.
+if [ ! -f "$work/deflated.zip" ] || [ "$work/product" -nt "$work/deflated.zip" ]; then
+  rm -rf "$work/gbk-names" "$work/deflated.zip"
+  python3 - "$work/product" "$work/gbk-names" <<'PY'
+import os, shutil, sys
+src, dst = sys.argv[1], sys.argv[2].encode()
+for root, _, files in os.walk(src):
+    for name in files:
+        rel = os.path.relpath(os.path.join(root, name), src)
+        target = os.path.join(dst, rel.encode("gbk"))
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copyfile(os.path.join(root, name), target)
+PY
+  (cd "$work/gbk-names" && LC_ALL=C zip -q -r "$work/deflated.zip" .)
+  rm -rf "$work/gbk-names"
+fi
 
 measure() { # label archive-kind command... (the command extracts into $work/x)
   local label=$1 kind=$2; shift 2
