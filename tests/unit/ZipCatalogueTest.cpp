@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <random>
 
 #include "TestSupport.h"
+#include "platform/ByteOrder.h"
 #include "zip/ZipErrors.h"
 
 namespace velmora::zip {
@@ -149,6 +153,60 @@ TEST(ReadCatalogue, CatalogueIsInDirectoryOrderAndViewsFollowTheSortMode) {
   for (int i = 1; i < engine.Count(); ++i) {
     EXPECT_GE(engine.Entry(i - 1).uncompressedSize, engine.Entry(i).uncompressedSize);
   }
+}
+
+TEST(ReadCatalogue, AWrongExtraLengthIsRetriedAsZero) {
+  // Two entries without extra fields; the first central header's extra length (+30) is made 4, so
+  // the second header seems to start 4 bytes late.
+  test::Bytes zip = test::ReadFile(ZipFixture("crc-mismatch.zip"));
+  const size_t end = zip.size() - 22;
+  const uint32_t directory = ReadLE32(&zip[end + 16]);
+  ASSERT_EQ(ReadLE16(&zip[directory + 30]), 0);
+  zip[directory + 30] = 4;
+  test::ScratchDir dir;
+  test::WriteFile(dir / "patched.zip", zip);
+  TVCLUnZip engine;
+  engine.SetZipName(dir / "patched.zip");
+  engine.ReadCatalogue();
+  ASSERT_EQ(engine.Count(), 2);
+  EXPECT_EQ(engine.Entry(0).centralExtraLength, 0);
+  EXPECT_EQ(engine.Entry(1).fileName, "intact.txt");
+}
+
+TEST(ReadCatalogue, ReloadsOnlyWhenTheArchiveTimeChanges) {
+  test::ScratchDir dir;
+  const std::string path = dir / "a.zip";
+  test::WriteFile(path, test::ReadFile(ZipFixture("infozip-stored.zip")));
+  TVCLUnZip engine;
+  engine.SetZipName(path);
+  engine.ReadCatalogue();
+  const int stored = engine.Count();
+
+  // Another archive under the same name and time: the catalogue is still taken as current.
+  struct stat before;
+  ASSERT_EQ(stat(path.c_str(), &before), 0);
+  test::WriteFile(path, test::ReadFile(ZipFixture("crc-mismatch.zip")));
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  engine.ReadCatalogue();
+  EXPECT_EQ(engine.Count(), stored);
+
+  const struct timespec later[2] = {{before.st_mtim.tv_sec + 10, 0}, {before.st_mtim.tv_sec + 10, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+  engine.ReadCatalogue();
+  EXPECT_EQ(engine.Count(), 2);
+}
+
+TEST(ReadCatalogue, AesEntriesTakeTheirRealMethodAndStrength) {
+  TVCLUnZip engine;
+  engine.SetZipName(std::string(VELMORA_SHARED_ZIP_DIR) + "/la-winzip_aes256.zip");
+  engine.ReadCatalogue();
+  ASSERT_GT(engine.Count(), 0);
+  const TZipHeaderInfo& e = engine.Entry(0);
+  ASSERT_TRUE(e.aes.has_value());
+  EXPECT_EQ(e.encryptionStrength, 3);
+  EXPECT_EQ(e.compressionMethod, e.aes->method);
+  EXPECT_NE(e.compressionMethod, 99);
 }
 
 // Adding entries one by one and all at once must give the same order in every mode, ties included.
