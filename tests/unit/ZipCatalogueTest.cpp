@@ -198,8 +198,10 @@ TEST(ReadCatalogue, ReloadsOnlyWhenTheArchiveTimeChanges) {
 }
 
 TEST(ReadCatalogue, AesEntriesTakeTheirRealMethodAndStrength) {
+  const std::string archive = std::string(VELMORA_SHARED_ZIP_DIR) + "/la-winzip_aes256.zip";
+  if (!test::FileExists(archive)) GTEST_SKIP() << "the shared test archives are not beside the repository";
   TVCLUnZip engine;
-  engine.SetZipName(std::string(VELMORA_SHARED_ZIP_DIR) + "/la-winzip_aes256.zip");
+  engine.SetZipName(archive);
   engine.ReadCatalogue();
   ASSERT_GT(engine.Count(), 0);
   const TZipHeaderInfo& e = engine.Entry(0);
