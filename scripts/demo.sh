@@ -2,7 +2,8 @@
 # The main job: installs what is missing, builds everything and packs the demo product into
 # build/demo/VelmoraSetup.exe, then shows what is inside it and unpacks its archive.
 # Until the wizard window exists, the setup's stub is the Windows payload check program, and the
-# setup is run once under Wine, where it decodes its own payload.
+# setup is run once under Wine, where it decodes its own payload and extracts it as the installer
+# will, into C:\Program Files\Velmora of the Wine prefix.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -27,7 +28,11 @@ with zipfile.ZipFile(sys.argv[1], metadata_encoding="gbk") as z:
         print(f"{i.file_size:>10}  {'%04d-%02d-%02d %02d:%02d' % i.date_time[:5]}  {i.filename}")
 PY
 
+echo "== velmora-pack list"
+"$pack" list "$out/VelmoraSetup.exe"
+
 echo "== the setup under Wine"
 . "$VELMORA_ROOT/tests/wine/wine-env.sh"
 wine_start "$VELMORA_BUILD/wine"
-wine "$out/VelmoraSetup.exe" | tr -d '\r'
+wine "$out/VelmoraSetup.exe" --extract 'C:\Program Files\Velmora' | tr -d '\r'
+find "$WINEPREFIX/drive_c/Program Files/Velmora" -type f | sed "s|^$WINEPREFIX/||" | sort
