@@ -6,25 +6,11 @@
 # Goal: velmora-pack at most 1.0 x unzip's wall time on both archives.
 #   bench/extract_bench.sh [RUNS]
 set -euo pipefail
-. "$(dirname "$0")/../scripts/env.sh"
 runs=${1:-7}
+. "$(dirname "$0")/prepare.sh"
 
-bash "$VELMORA_ROOT/scripts/build.sh" >/dev/null
-pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
-stub="$VELMORA_BUILD/win/tests/win/payload-check.exe"
-work="$VELMORA_BUILD/bench"
-mkdir -p "$work"
-
-if [ ! -d "$work/product" ]; then
-  echo "generating the product folder (336 files, about 55 MB)..."
-  python3 "$VELMORA_ROOT/bench/make_payload.py" "$work/product.tmp" && mv "$work/product.tmp" "$work/product"
-fi
-if [ ! -f "$work/BenchSetup.exe" ] || [ "$pack" -nt "$work/BenchSetup.exe" ]; then
-  echo "packing it (LZMA with a 32 MiB dictionary takes a while)..."
-  SOURCE_DATE_EPOCH=1700000000 "$pack" build --stub "$stub" --from "$work/product" --out "$work/BenchSetup.exe"
-fi
-[ -f "$work/stored.zip" ] && [ "$work/stored.zip" -nt "$work/BenchSetup.exe" ] ||
-  "$pack" unpack "$work/BenchSetup.exe" "$work/stored.zip" >/dev/null
+[ -f "$work/stored.zip" ] && [ "$work/stored.zip" -nt "$setup" ] ||
+  "$pack" unpack "$setup" "$work/stored.zip" >/dev/null
 # The deflated archive carries the same code page 936 names: Info-ZIP zips a copy of the product
 # whose names on disk are GBK bytes, under the C locale, which stores them as they are.
 if [ ! -f "$work/deflated.zip" ] || [ "$work/product" -nt "$work/deflated.zip" ]; then

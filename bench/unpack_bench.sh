@@ -5,26 +5,11 @@
 # goals hold: time ratio <= 1.05; peak memory <= (compressed block + archive + dictionary) * 1.1.
 #   bench/unpack_bench.sh [RUNS]
 set -euo pipefail
-. "$(dirname "$0")/../scripts/env.sh"
 runs=${1:-11}
-
-bash "$VELMORA_ROOT/scripts/build.sh" >/dev/null
-pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
-stub="$VELMORA_BUILD/win/tests/win/payload-check.exe"
-work="$VELMORA_BUILD/bench"
-mkdir -p "$work"
-
-if [ ! -d "$work/product" ]; then
-  echo "generating the product folder (336 files, about 55 MB)..."
-  python3 "$VELMORA_ROOT/bench/make_payload.py" "$work/product.tmp" && mv "$work/product.tmp" "$work/product"
-fi
-if [ ! -f "$work/BenchSetup.exe" ] || [ "$pack" -nt "$work/BenchSetup.exe" ]; then
-  echo "packing it (LZMA with a 32 MiB dictionary takes a while)..."
-  SOURCE_DATE_EPOCH=1700000000 "$pack" build --stub "$stub" --from "$work/product" --out "$work/BenchSetup.exe"
-fi
+. "$(dirname "$0")/prepare.sh"
 
 # The raw stream for xz: the block without its 5-byte header and without the trailer.
-read -r props dict block < <(python3 - "$work/BenchSetup.exe" "$work/stream.raw" <<'PY'
+read -r props dict block < <(python3 - "$setup" "$work/stream.raw" <<'PY'
 import struct, sys
 data = open(sys.argv[1], "rb").read()
 n = struct.unpack("<I", data[-4:])[0]
@@ -45,7 +30,7 @@ measure() { # label, command... -> appends "wall KiB user sys" lines to $work/$l
 
 rm -f "$work"/*.times
 for _ in $(seq "$runs"); do
-  measure pack "$pack" unpack "$work/BenchSetup.exe" "$work/unpacked.zip"
+  measure pack "$pack" unpack "$setup" "$work/unpacked.zip"
   measure xz sh -c "xz --format=raw --lzma1=$xzopts -dc '$work/stream.raw' > '$work/xz.out'"
 done
 archive=$(stat -c %s "$work/unpacked.zip")
