@@ -27,6 +27,11 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool GetAttributes(const std::string& path, uint32_t& attributes);
 bool SetAttributes(const std::string& path, uint32_t attributes);
 
+// Whether the path starts with a drive letter whose drive is removable or a CD drive (never on POSIX).
+bool IsRemovableDrive(const std::string& path);
+// The volume label of the drive the path starts with, or empty.
+std::string VolumeLabel(const std::string& path);
+
 // The last-write time as an MS-DOS date and time in local time (date in the high 16 bits).
 bool GetDosDateTime(const std::string& path, uint32_t& dosDateTime);
 

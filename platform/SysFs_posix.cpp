@@ -64,6 +64,10 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
   return ::chmod(native.c_str(), mode) == 0;
 }
 
+bool IsRemovableDrive(const std::string&) { return false; }
+
+std::string VolumeLabel(const std::string&) { return std::string(); }
+
 bool GetDosDateTime(const std::string& path, uint32_t& dosDateTime) {
   struct stat st;
   if (!Stat(path, st)) return false;

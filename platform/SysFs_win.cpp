@@ -53,6 +53,32 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
   return SetFileAttributesA(path.c_str(), attributes) != FALSE;
 }
 
+namespace {
+
+// "X:\" for a path that starts with a drive letter and colon, else empty.
+std::string DriveRoot(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return std::string();
+  return path.substr(0, 2) + "\\";
+}
+
+}  // namespace
+
+bool IsRemovableDrive(const std::string& path) {
+  const std::string root = DriveRoot(path);
+  if (root.empty()) return false;
+  const UINT type = GetDriveTypeA(root.c_str());
+  return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
+}
+
+std::string VolumeLabel(const std::string& path) {
+  const std::string root = DriveRoot(path);
+  char label[MAX_PATH + 1] = {};
+  if (root.empty() || !GetVolumeInformationA(root.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)) {
+    return std::string();
+  }
+  return label;
+}
+
 bool GetDosDateTime(const std::string& path, uint32_t& dosDateTime) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   FILETIME local;

@@ -23,5 +23,10 @@ int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t
 // The folder picker over the shell's folder tree, starting at `start`, with a button for new
 // folders; false when cancelled. On POSIX there is no picker and the answer is always cancel.
 bool PickFolder(const std::string& start, std::string& folder);
+// The file-open dialog with a title, a filter of "description|pattern|..." pairs and a start
+// folder; false when cancelled. On POSIX there is no dialog and the answer is always cancel.
+bool PickFile(const std::string& title, const std::string& filter, const std::string& start, std::string& file);
+constexpr uint32_t kMbOkCancel = 0x1;
+constexpr int kIdCancel = 2;
 
 }  // namespace velmora::sys

@@ -15,4 +15,6 @@ int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t
 
 bool PickFolder(const std::string&, std::string&) { return false; }
 
+bool PickFile(const std::string&, const std::string&, const std::string&, std::string&) { return false; }
+
 }  // namespace velmora::sys

@@ -1,5 +1,6 @@
 // Win32 user-interface services: the thread's message queue and the system message box.
 #include <windows.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
 #include "platform/SysUi.h"
@@ -46,6 +47,27 @@ bool PickFolder(const std::string& start, std::string& folder) {
   CoUninitialize();
   if (ok) folder = chosen;
   return ok;
+}
+
+bool PickFile(const std::string& title, const std::string& filter, const std::string& start, std::string& file) {
+  // The dialog wants the filter's pairs separated by NUL characters and ended by two.
+  std::string pairs = filter;
+  for (char& c : pairs) {
+    if (c == '|') c = '\0';
+  }
+  pairs.append(2, '\0');
+  char chosen[MAX_PATH] = {};
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.lpstrFilter = pairs.c_str();
+  dialog.lpstrFile = chosen;
+  dialog.nMaxFile = sizeof chosen;
+  dialog.lpstrInitialDir = start.c_str();
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameA(&dialog)) return false;
+  file = chosen;
+  return true;
 }
 
 }  // namespace velmora::sys

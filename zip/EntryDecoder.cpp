@@ -40,6 +40,10 @@ void TVCLUnZip::MessagePoint() {
 }
 
 void TVCLUnZip::LocateEntryData(TZipHeaderInfo& entry) {
+  // An entry of a multi-part archive starts in the part its disk number names.
+  if (endCentral_.ThisDisk() != 0 && int(entry.DiskNumberStart32()) != currentDisk_) {
+    OpenPart(int(entry.DiskNumberStart32()) + 1);
+  }
   archive_->Seek(DataOffset(*archive_, entry, entry.localExtraLength), TSeekOrigin::soBeginning);
 }
 
@@ -59,8 +63,8 @@ void TVCLUnZip::CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out) {
     MessagePoint();
     const size_t block = size_t(std::min<int64_t>(kBlockSize, run.compressedLeft));
     run.compressedLeft -= int64_t(block);
-    const size_t got = archive_->Read(run.output.data(), block);
-    if (got < block && endCentral_.ThisDisk() == 0) throw EFatalUnzipError(kMsgPrematureEnd);
+    const size_t got = ReadArchive(run.output.data(), block);
+    if (got < block) throw EFatalUnzipError(kMsgPrematureEnd);
     WriteOutputBlock(run, entry, out, block);
   }
 }
@@ -69,8 +73,8 @@ size_t TVCLUnZip::ReadInputBlock(Run& run, TZipHeaderInfo&) {
   MessagePoint();
   const size_t block = size_t(std::min<int64_t>(kBlockSize, std::max<int64_t>(run.compressedLeft, 0)));
   run.compressedLeft -= int64_t(block);
-  const size_t got = archive_->Read(run.input.data(), block);
-  if (got < block && endCentral_.ThisDisk() == 0) throw EFatalUnzipError(kMsgPrematureEnd);
+  const size_t got = ReadArchive(run.input.data(), block);
+  if (got < block) throw EFatalUnzipError(kMsgPrematureEnd);
   return got;
 }
 

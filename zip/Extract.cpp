@@ -27,19 +27,26 @@ int TVCLUnZip::ExtractEntries() {
   Run run;
   const bool savedKeepOpen = KeepZipOpen;
   KeepZipOpen = true;
+  // Over several parts the entries are visited in part and local-header order.
+  const TZipSortMode savedSortMode = SortMode;
+  const bool multiPart = endCentral_.ThisDisk() != 0 && SortMode != TZipSortMode::ByNone;
+  if (multiPart) BuildSortedView(TZipSortMode::ByNone);
   // Whatever happens below: empty the selection, report the count, restore the setting.
   struct Finally {
     TVCLUnZip* self;
     Run& run;
     bool keepOpen;
+    bool restoreSort;
+    TZipSortMode sortMode;
     ~Finally() {
+      if (restoreSort) self->BuildSortedView(sortMode);
       self->FilesList.clear();
       if (self->OnUnZipComplete) self->OnUnZipComplete(self, run.extracted);
       self->KeepZipOpen = keepOpen;
     }
   };
   {
-    Finally finally{this, run, savedKeepOpen};
+    Finally finally{this, run, savedKeepOpen, multiPart, savedSortMode};
     if (!destDir_.empty() && !sys::DirectoryExists(destDir_)) sys::ForceDirectories(destDir_);
 
     int numFiles = 0;

@@ -3,6 +3,8 @@
 #include "zip/VCLUnZip.h"
 
 #include <ctime>
+#include <map>
+#include <set>
 
 #include "platform/SysFs.h"
 #include "zip/AnsiText.h"
@@ -33,14 +35,25 @@ uint32_t NowDosDateTime() {
          uint32_t(t.tm_hour) << 11 | uint32_t(t.tm_min) << 5 | uint32_t(t.tm_sec / 2);
 }
 
+constexpr const char* kTitleOpenZip = "Open a Zip File";
+constexpr const char* kFilterOpenZip =
+    "Zip Files (*.ZIP)|*.zip|SFX Files (*.EXE)|*.exe|Jar Files (*.JAR)|*.jar|All Files (*.*)|*.*";
+constexpr const char* kMsgCanceledZipName = "User canceled setting zip file name.";
+
 }  // namespace
 
 TVCLUnZip::TVCLUnZip(TZipServices& services) : services_(services) {}
 
 TVCLUnZip::~TVCLUnZip() = default;
 
-void TVCLUnZip::SetZipName(const std::string& name) {
-  if (SameTextAscii(name, zipName_) && !zipName_.empty()) return;
+void TVCLUnZip::SetZipName(const std::string& newName) {
+  if (SameTextAscii(newName, zipName_) && !zipName_.empty()) return;
+  std::string name = newName;
+  if (!name.empty() && name.back() == '?') {
+    const std::string folder = ExtractFilePath(name.substr(0, name.size() - 1));
+    const std::string start = !folder.empty() && sys::DirectoryExists(folder) ? folder : std::string("C:\\");
+    if (!services_.PickFile(kTitleOpenZip, kFilterOpenZip, start, name)) throw EUserCanceled(kMsgCanceledZipName);
+  }
   zipName_ = name;
   // The full path up to the first "." of the file-name part.
   const size_t nameStart = LastDelimiter(name, '\\') == std::string::npos ? 0 : LastDelimiter(name, '\\') + 1;
@@ -137,73 +150,140 @@ void TVCLUnZip::ReadCentralDirectory() {
   bool found = endCentral_.ReadEndOfCentral(*archive_);
   if (found && endCentral_.ThisDisk() < endCentral_.StartDisk()) found = false;
   if (!found) {
+    // A companion file may carry the central directory of an archive that lost it.
+    const std::string companionName = nameWithoutExtension_ + ".zfc";
+    if (sys::FileExists(companionName)) {
+      companion_ = std::make_unique<TLFNFileStream>(companionName, sys::OpenMode::kReadDenyWrite, StreamBufferSize, false);
+      found = endCentral_.ReadEndOfCentral(*companion_);
+      if (!found) companion_.reset();
+    }
+  }
+  struct CloseCompanion {
+    std::unique_ptr<TLFNFileStream>& companion;
+    ~CloseCompanion() { companion.reset(); }
+  } closeCompanion{companion_};
+
+  if (found) {
+    currentDisk_ = companion_ ? 0 : int(endCentral_.ThisDisk());
+    if (endCentral_.ThisDisk() != 0 && DiskSetMode() == 0) {
+      SetDiskSetMode(sys::IsRemovableDrive(zipName_) ? 1 : 2);
+    } else if (endCentral_.ThisDisk() == 0) {
+      SetDiskSetMode(0);
+    }
+    numberOfDisks_ = int(endCentral_.ThisDisk()) + 1;
+    if (endCentral_.TotalEntries() != 0) {
+      if (companion_) {
+        companion_->Seek(0, TSeekOrigin::soBeginning);
+      } else {
+        if (DiskSetMode() != 0 && endCentral_.StartDisk() != uint32_t(currentDisk_)) OpenPart(int(endCentral_.StartDisk()) + 1);
+        archive_->Seek(int64_t(endCentral_.CentralOffset()), TSeekOrigin::soBeginning);
+      }
+    }
+  } else {
     if (OnInCompleteZip) OnInCompleteZip(this, IncompleteZipMode);
     if (IncompleteZipMode == TIncompleteZipMode::izAssumeNotAZip) throw ENotAZipFile(kMsgNotAZip);
     if (IncompleteZipMode == TIncompleteZipMode::izAssumeMulti) throw EIncompleteZip(kMsgIncompleteZip);
-    // Rebuilding a catalogue from the local headers is not available: the archive is unusable.
-    ClearCatalogue();
-    throw EBadZipFile(kMsgNotAZip);
+    if (!RecoverFromLocalHeaders()) {
+      ClearCatalogue();
+      throw EBadZipFile(kMsgNotAZip);
+    }
+    archive_->Seek(int64_t(endCentral_.CentralOffset()), TSeekOrigin::soBeginning);
   }
+  ReadCentralHeaders(companion_ ? companion_.get() : archive_.get());
 
-  currentDisk_ = int(endCentral_.ThisDisk());
-  if (endCentral_.ThisDisk() != 0 && DiskSetMode() == 0) {
-    const bool removable = false;  // removable media are not told apart here; numbered parts it is
-    SetDiskSetMode(removable ? 1 : 2);
-  } else if (endCentral_.ThisDisk() == 0) {
-    SetDiskSetMode(0);
-  }
-  if (endCentral_.TotalEntries() != 0) archive_->Seek(int64_t(endCentral_.CentralOffset()), TSeekOrigin::soBeginning);
+  if (endCentral_.ThisDisk() != 0 && endCentral_.commentLength != 0 && !companion_) ZipComment();
+  currentDisk_ = companion_ ? 0 : int(endCentral_.ThisDisk());
+  BuildSortedView(SortMode);
+}
 
-  catalogue_ = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
-  numberOfDisks_ = int(endCentral_.ThisDisk()) + 1;
+void TVCLUnZip::ReadCentralHeaders(TStream* stream) {
+  if (!catalogue_) catalogue_ = std::make_unique<TSortedZip>(TZipSortMode::ByNone, TDuplicates::dupError, true);
+  const TNextPartFunction nextPart = [this](TStream*& s) { return NextPart(s); };
 
+  // Normal mode collects the headers and adds them at the end; two headers for one local header
+  // switch to a catalogue rebuilt from the local headers (bad mode), which the central headers
+  // then only complete.
   std::vector<std::unique_ptr<TZipHeaderInfo>> entries;
-  TStream* stream = archive_.get();
+  std::set<std::pair<uint32_t, uint64_t>> localHeaders;
+  std::map<std::pair<uint32_t, uint64_t>, TZipHeaderInfo*> rebuilt;
+  auto restartInBadMode = [&]() {
+    entries.clear();
+    localHeaders.clear();
+    for (TZipHeaderInfo* e : catalogue_->Items()) rebuilt[{e->DiskNumberStart32(), e->LocalHeaderOffset64()}] = e;
+    stream = archive_.get();
+    stream->Seek(int64_t(endCentral_.CentralOffset()), TSeekOrigin::soBeginning);
+  };
+  if (badArchive_) restartInBadMode();
+
   uint16_t previousExtraLength = 0;
+  TZipHeaderInfo* previous = nullptr;
   for (uint64_t i = 0; i < endCentral_.TotalEntries(); ++i) {
     if (DoProcessMessages) services_.ProcessMessages();
     auto entry = std::make_unique<TZipHeaderInfo>();
     entry->oemConvert = OEMConvert;
-    bool ok = entry->ReadCentralHeader(stream, nullptr);
-    if (!ok && previousExtraLength != 0) {
+    const TNextPartFunction* next = (!badArchive_ && DiskSetMode() != 0 && !companion_) ? &nextPart : nullptr;
+    bool ok = entry->ReadCentralHeader(stream, next ? *next : TNextPartFunction());
+    if (!ok && previousExtraLength != 0 && previous != nullptr) {
       // The previous entry's extra length was probably wrong: read again from where it began.
-      entries.back()->centralExtraLength = 0;
+      previous->centralExtraLength = 0;
       stream->Seek(-int64_t(previousExtraLength), TSeekOrigin::soCurrent);
-      ok = entry->ReadCentralHeader(stream, nullptr);
+      ok = entry->ReadCentralHeader(stream, next ? *next : TNextPartFunction());
     }
     if (!ok) {
-      ClearCatalogue();
-      throw EBadZipFile(kMsgNotAZip);
+      if (badArchive_) break;
+      if (DiskSetMode() != 0 || !RecoverFromLocalHeaders()) {
+        ClearCatalogue();
+        throw EBadZipFile(kMsgNotAZip);
+      }
+      restartInBadMode();
+      i = uint64_t(-1);
+      previousExtraLength = 0;
+      previous = nullptr;
+      continue;
+    }
+    const std::pair<uint32_t, uint64_t> key{entry->DiskNumberStart32(), entry->LocalHeaderOffset64()};
+    if (!badArchive_ && !localHeaders.insert(key).second) {
+      if (!RecoverFromLocalHeaders()) {
+        ClearCatalogue();
+        throw EBadZipFile(kMsgNotAZip);
+      }
+      restartInBadMode();
+      i = uint64_t(-1);
+      previousExtraLength = 0;
+      previous = nullptr;
+      continue;
     }
     if (endCentral_.ThisDisk() != 0 && entry->fileCommentLength != 0) {
-      const int64_t commentAt = stream->Position() + entry->centralExtraLength;
+      const int64_t after = stream->Position();
       std::string comment(entry->fileCommentLength, '\0');
-      stream->Seek(commentAt, TSeekOrigin::soBeginning);
+      stream->Seek(after + entry->centralExtraLength, TSeekOrigin::soBeginning);
       comment.resize(stream->Read(&comment[0], comment.size()));
       entry->fileComment = comment;
-      stream->Seek(commentAt - entry->centralExtraLength, TSeekOrigin::soBeginning);
+      stream->Seek(after, TSeekOrigin::soBeginning);
     }
     stream->Seek(int64_t(entry->centralExtraLength) + entry->fileCommentLength, TSeekOrigin::soCurrent);
     previousExtraLength = entry->centralExtraLength;
-    entries.push_back(std::move(entry));
+    if (badArchive_) {
+      // Complete the rebuilt entry with the central data, keeping its local-header offset.
+      auto it = rebuilt.find(key);
+      if (it == rebuilt.end()) continue;
+      const uint64_t offset = it->second->LocalHeaderOffset64();
+      *it->second = *entry;
+      it->second->SetLocalHeaderOffset64(offset);
+      previous = it->second;
+    } else {
+      previous = entry.get();
+      entries.push_back(std::move(entry));
+    }
   }
 
-  // Two headers for one local header mean a damaged directory; without a rebuild from the local
-  // headers the archive cannot be used.
-  std::vector<TZipHeaderInfo*> raw;
-  raw.reserve(entries.size());
-  for (auto& e : entries) raw.push_back(e.get());
-  try {
-    catalogue_->AddAll(raw);
-  } catch (const EListError&) {
-    ClearCatalogue();
-    throw EBadZipFile(kMsgNotAZip);
+  if (!badArchive_) {
+    std::vector<TZipHeaderInfo*> raw;
+    raw.reserve(entries.size());
+    for (auto& e : entries) raw.push_back(e.get());
+    catalogue_->AddAll(raw);  // no duplicates: checked above
+    for (auto& e : entries) e.release();  // the catalogue owns them now
   }
-  for (auto& e : entries) e.release();  // the catalogue owns them now
-
-  if (endCentral_.ThisDisk() != 0 && endCentral_.commentLength != 0) ZipComment();
-  currentDisk_ = int(endCentral_.ThisDisk());
-  BuildSortedView(SortMode);
 }
 
 void TVCLUnZip::BuildSortedView(TZipSortMode mode) {

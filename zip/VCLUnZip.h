@@ -71,6 +71,13 @@ class TVCLUnZip {
   size_t StreamBufferSize = 8192;
   virtual int DiskSetMode() const { return diskSetMode_; }
   virtual void SetDiskSetMode(int mode) { diskSetMode_ = mode; }
+  // Whether a disk of a spanned set must carry the part number at the end of its volume label.
+  virtual bool CheckDiskLabels() const { return checkDiskLabels_; }
+  virtual void SetCheckDiskLabels(bool check) { checkDiskLabels_ = check; }
+
+  // The default name of part n of a numbered set whose name without extension is `base`:
+  // bmClassic base.001, base.002 ...; bmStandard base.z01, base.z02 ... and base.zip for the last.
+  static std::string SplitPartName(const std::string& base, int n, bool last, TBlockMode mode);
 
   // --- Extraction settings ---
   const std::string& DestDir() const { return destDir_; }
@@ -131,6 +138,17 @@ class TVCLUnZip {
   void CloseArchive();
   void ClearCatalogue();
   void ReadCentralDirectory();
+  // Reads the end record's count of central headers from `stream` into the catalogue.
+  void ReadCentralHeaders(TStream* stream);
+  // Rebuilds the catalogue from the local headers; false when it already ran for this load or
+  // found no local header.
+  bool RecoverFromLocalHeaders();
+  // Opens part n (from 1) of a spanned or numbered set as the archive stream.
+  void OpenPart(int n);
+  // The next-part function of the central-header reader: opens the following part.
+  bool NextPart(TStream*& stream);
+  // Reads `count` bytes of entry data, continuing in the next parts of a multi-part archive.
+  size_t ReadArchive(uint8_t* buffer, size_t count);
   void FreeCatalogue();
   void BuildSortedView(TZipSortMode mode);
   // Opens the archive when it is not open, for a comment read; closes it again afterwards.
@@ -156,8 +174,10 @@ class TVCLUnZip {
   std::string destDir_;
   std::string rootDir_;
   int diskSetMode_ = 0;
+  bool checkDiskLabels_ = true;
 
   std::unique_ptr<TLFNFileStream> archive_;
+  std::unique_ptr<TLFNFileStream> companion_;  // the .zfc file holding the central directory
   std::unique_ptr<TSortedZip> catalogue_;
   std::unique_ptr<TSortedZip> sortedView_;  // empty when the view is the catalogue itself
   TEndCentral endCentral_;

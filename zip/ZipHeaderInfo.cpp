@@ -149,18 +149,51 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream*& stream, const TNextPartFunction
   if (centralExtraLength != 0) {
     originalExtraOffset = stream->Position();
     originalCentralExtraLength = centralExtraLength;
-    ParseExtraFields(*stream);
+    ParseExtraFields(*stream, centralExtraLength);
     stream->Seek(originalExtraOffset, TSeekOrigin::soBeginning);
   }
-  if (compressionMethod == kMethodAes && aes) {
-    if (aes->strength >= 1 && aes->strength <= 3) encryptionStrength = aes->strength;
-    compressionMethod = aes->method;
-  }
+  ApplyAesRecord();
   return true;
 }
 
-void TZipHeaderInfo::ParseExtraFields(TStream& stream) {
-  std::vector<uint8_t> extra(centralExtraLength);
+void TZipHeaderInfo::ApplyAesRecord() {
+  if (compressionMethod != kMethodAes || !aes) return;
+  if (aes->strength >= 1 && aes->strength <= 3) encryptionStrength = aes->strength;
+  compressionMethod = aes->method;
+}
+
+bool TZipHeaderInfo::ReadLocalHeader(TStream& stream) {
+  const int64_t start = stream.Position();
+  uint8_t h[kLocalHeaderSize];
+  if (stream.Read(h, sizeof h) != sizeof h || ReadLE32(h) != kLocalHeaderSignature) return false;
+  const uint16_t nameLength = ReadLE16(h + 26);
+  std::string raw(nameLength, '\0');
+  if (stream.Read(&raw[0], nameLength) != nameLength) return false;
+  versionNeeded = ReadLE16(h + 4);
+  flag = ReadLE16(h + 6);
+  compressionMethod = ReadLE16(h + 8);
+  dateTime = ClampDosDateTime(ReadLE32(h + 10));
+  crc32 = ReadLE32(h + 14);
+  compressedSize = ReadLE32(h + 18);
+  uncompressedSize = ReadLE32(h + 22);
+  fileNameLength = nameLength;
+  localExtraLength = ReadLE16(h + 28);
+  relativeOffset = static_cast<uint32_t>(start);
+  if (start >= 0xFFFFFFFF) SetLocalHeaderOffset64(uint64_t(start));
+  const std::string name = DecodeName(std::move(raw), *this);
+  directory = ExtractFilePath(name);
+  fileName = ExtractFileName(name);
+  if (localExtraLength != 0) {
+    const int64_t extraStart = stream.Position();
+    ParseExtraFields(stream, localExtraLength);
+    stream.Seek(extraStart + localExtraLength, TSeekOrigin::soBeginning);
+  }
+  ApplyAesRecord();
+  return true;
+}
+
+void TZipHeaderInfo::ParseExtraFields(TStream& stream, uint16_t length) {
+  std::vector<uint8_t> extra(length);
   extra.resize(stream.Read(extra.data(), extra.size()));
   // Each block: tag u16, size u16, data. A block that claims more than is left ends the walk.
   for (size_t at = 0; at + 4 <= extra.size();) {

@@ -88,11 +88,18 @@ class TZipHeaderInfo {
 
   // Reads the central header at the stream's position. On failure the stream is back where it was.
   bool ReadCentralHeader(TStream*& stream, const TNextPartFunction& nextPart);
+  // Reads a local header at the stream's position, as the rebuild of a damaged catalogue does: the
+  // header's fields, its name, and its extra field parsed. The stream ends after the extra field.
+  // False when no complete local header is there.
+  bool ReadLocalHeader(TStream& stream);
   // Maps an OEM name to ANSI when the mode says so and the round trip keeps every byte.
   bool ConvertOemName(std::string& name) const;
 
  private:
-  void ParseExtraFields(TStream& stream);
+  // For method 99: the encryption strength and the real method from the AES record.
+  void ApplyAesRecord();
+  // Walks `length` bytes of extra field at the stream's position.
+  void ParseExtraFields(TStream& stream, uint16_t length);
 };
 
 }  // namespace velmora::zip

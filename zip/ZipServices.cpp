@@ -15,6 +15,11 @@ bool TZipServices::PickFolder(const std::string& start, std::string& folder) {
   return sys::PickFolder(start, folder);
 }
 
+bool TZipServices::PickFile(const std::string& title, const std::string& filter, const std::string& start,
+                            std::string& file) {
+  return sys::PickFile(title, filter, start, file);
+}
+
 TZipServices& SystemZipServices() {
   static TZipServices services;
   return services;

@@ -17,6 +17,9 @@ class TZipServices {
   virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
   // Lets the user pick a folder, starting at `start`; false when cancelled.
   virtual bool PickFolder(const std::string& start, std::string& folder);
+  // Lets the user pick a file through the file-open dialog; false when cancelled.
+  virtual bool PickFile(const std::string& title, const std::string& filter, const std::string& start,
+                        std::string& file);
 };
 
 // The system's own services (on POSIX: no message queue, message boxes on stderr, no picker).
