@@ -160,6 +160,25 @@ class ExtractTest(unittest.TestCase):
                 self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
                 self.assertTree(dest, *manifest_tree(item))
 
+    def test_split_and_damaged_archives(self):
+        # archive named, options, manifest item
+        cases = [
+            ("split.zip", [], "split.zip"),        # the last part of a split set with standard names
+            ("classic.004", [], "split.zip"),      # the same parts under classic numbered names
+            ("recover-cut.zip", ["--recover"], "recover-cut.zip"),
+            ("sfx-junk.exe", ["--recover"], "sfx-junk.exe"),
+        ]
+        items = manifest()
+        for name, options, item in cases:
+            with self.subTest(name):
+                r, dest = self.extract(fixture(name), *options)
+                self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+                self.assertTree(dest, *manifest_tree(items[item]))
+        # Without --recover an archive without end record is refused, and says why.
+        r, _ = self.extract(fixture("recover-cut.zip"))
+        self.assertEqual(r.returncode, 2)
+        self.assertIn("EIncompleteZip", r.stderr)
+
     @unittest.skipUnless(os.path.isdir(SHARED), "no shared/testdata/zip beside the repository")
     def test_shared_corpus_matches_zipfile(self):
         for path in sorted(glob.glob(os.path.join(SHARED, "*"))):

@@ -52,4 +52,15 @@ ArchiveSource::~ArchiveSource() {
   if (!tempPath_.empty()) sys::RemoveFile(tempPath_);
 }
 
+void OpenArchive(zip::TVCLUnZip& engine, const ArchiveSource& source, const ReadOptions& options) {
+  const std::string& name = source.EnginePath();
+  const size_t dot = name.rfind('.');
+  const bool numbered = dot != std::string::npos && name.size() - dot == 4 &&
+                        name.find_first_not_of("0123456789", dot + 1) == std::string::npos;
+  if (numbered) engine.BlockMode = zip::TBlockMode::bmClassic;
+  if (options.recover) engine.IncompleteZipMode = zip::TIncompleteZipMode::izAssumeBad;
+  engine.Password = options.password;
+  engine.SetZipName(name);
+}
+
 }  // namespace velmora::pack

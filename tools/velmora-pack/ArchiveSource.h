@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "Commands.h"
+#include "zip/VCLUnZip.h"
+
 namespace velmora::pack {
 
 class ArchiveSource {
@@ -22,5 +25,9 @@ class ArchiveSource {
   std::string enginePath_;
   std::string tempPath_;  // engine form; removed at the end
 };
+
+// Points the engine at the source's archive with the reading options: recovery, the password, and
+// classic part names when the archive is named like "set.004".
+void OpenArchive(zip::TVCLUnZip& engine, const ArchiveSource& source, const ReadOptions& options);
 
 }  // namespace velmora::pack

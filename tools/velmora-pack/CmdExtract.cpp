@@ -41,7 +41,7 @@ const char* ReasonText(zip::TSkipReason reason) {
 bool Extract(const ExtractOptions& options) {
   ArchiveSource source(options.archive);
   zip::TVCLUnZip engine;
-  engine.SetZipName(source.EnginePath());
+  OpenArchive(engine, source, options);
   engine.SetDestDir(AnsiPath(options.destDir));
   engine.DoAll = true;
   engine.RecreateDirs = !options.flat;

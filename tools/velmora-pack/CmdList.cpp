@@ -17,10 +17,10 @@ std::string ShowPath(const std::string& ansi) {
   return shown;
 }
 
-void List(const std::string& archive) {
-  ArchiveSource source(archive);
+void List(const ReadOptions& options) {
+  ArchiveSource source(options.archive);
   zip::TVCLUnZip engine;
-  engine.SetZipName(source.EnginePath());
+  OpenArchive(engine, source, options);
   engine.ReadCatalogue();
   std::printf("%5s %6s %12s %12s %-8s %-19s %-4s %s\n", "index", "method", "compressed", "uncompressed", "crc",
               "date", "attr", "path");

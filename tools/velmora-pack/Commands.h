@@ -21,11 +21,17 @@ void Inspect(const std::string& setup);
 // Extracts the archive with the setup program's own copy-out and decoder. Throws PackError.
 void Unpack(const std::string& setup, const std::string& out);
 
-// Lists the entries of a ZIP archive or a setup's payload. Engine exceptions pass through.
-void List(const std::string& archive);
+// How an archive is read, for list and extract.
+struct ReadOptions {
+  std::string archive;  // a ZIP, the last part of a split set, or a setup
+  bool recover = false;  // rebuild a catalogue without end record from the local headers
+  std::string password;
+};
 
-struct ExtractOptions {
-  std::string archive;
+// Lists the entries of a ZIP archive or a setup's payload. Engine exceptions pass through.
+void List(const ReadOptions& options);
+
+struct ExtractOptions : ReadOptions {
   std::string destDir;
   std::string overwrite = "always";  // always, never, newer or older
   bool flat = false;

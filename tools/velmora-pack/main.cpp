@@ -28,12 +28,16 @@ constexpr const char* kUsage =
     "      number of archive entries.\n"
     "  unpack SETUP OUT.zip\n"
     "      Copy the payload out and decode it as the setup program does; write the archive.\n"
-    "  list ARCHIVE|SETUP\n"
+    "  list ARCHIVE|SETUP [--password P] [--recover]\n"
     "      List the entries (index, method, sizes, CRC, date, attributes, path) as the setup's\n"
     "      ZIP engine reads them. A setup's payload is decoded first.\n"
     "  extract ARCHIVE|SETUP DESTDIR [--overwrite always|never|newer|older] [--flat]\n"
+    "                                [--password P] [--recover]\n"
     "      Extract every entry with the setup's ZIP engine, recreating folders (not with --flat);\n"
     "      existing files are replaced unless --overwrite says otherwise. One line per event.\n"
+    "  For a split set name its last part (set.zip, or set.004 for classic numbered names).\n"
+    "  --password gives the password of encrypted entries; --recover rebuilds the catalogue of an\n"
+    "  archive without end record from its local headers.\n"
     "\n"
     "Exit status: 0 on success; 1 on bad input, or when extract skipped or failed an entry;\n"
     "2 on a usage error, or when the ZIP engine ended with an error (its class and message\n"
@@ -74,17 +78,43 @@ int RunBuild(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+// Takes the reading options out of `args`, leaving the rest.
+std::vector<std::string> TakeReadOptions(const std::vector<std::string>& args, ReadOptions& o) {
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--recover") {
+      o.recover = true;
+    } else if (args[i] == "--password") {
+      if (++i >= args.size()) throw UsageError("missing value after --password");
+      o.password = args[i];
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
+  return rest;
+}
+
+int RunList(const std::vector<std::string>& args) {
+  ReadOptions o;
+  const std::vector<std::string> rest = TakeReadOptions(args, o);
+  if (rest.size() != 1) throw UsageError("list takes one archive or setup");
+  o.archive = rest[0];
+  List(o);
+  return kExitOk;
+}
+
 int RunExtract(const std::vector<std::string>& args) {
   ExtractOptions o;
   std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--flat") {
+  const std::vector<std::string> rest = TakeReadOptions(args, o);
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == "--flat") {
       o.flat = true;
-    } else if (args[i] == "--overwrite") {
-      if (++i >= args.size()) throw UsageError("missing value after --overwrite");
-      o.overwrite = args[i];
+    } else if (rest[i] == "--overwrite") {
+      if (++i >= rest.size()) throw UsageError("missing value after --overwrite");
+      o.overwrite = rest[i];
     } else {
-      positional.push_back(args[i]);
+      positional.push_back(rest[i]);
     }
   }
   if (positional.size() != 2) throw UsageError("extract takes an archive or setup and a destination folder");
@@ -107,11 +137,7 @@ int Run(const std::vector<std::string>& args) {
     Unpack(rest[0], rest[1]);
     return kExitOk;
   }
-  if (command == "list") {
-    if (rest.size() != 1) throw UsageError("list takes one archive or setup");
-    List(rest[0]);
-    return kExitOk;
-  }
+  if (command == "list") return RunList(rest);
   if (command == "extract") return RunExtract(rest);
   throw UsageError("unknown command " + command);
 }

@@ -1,0 +1,123 @@
+// Archives over several parts, damaged archives rebuilt from their local headers, and the
+// companion file that carries a lost central directory.
+#include "zip/VCLUnZip.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "zip/ZipErrors.h"
+
+namespace velmora::zip {
+namespace {
+
+std::string ZipFixture(const std::string& name) { return std::string(VELMORA_ZIP_FIXTURE_DIR) + "/" + name; }
+
+TEST(SplitPartName, StandardAndClassicNamesOfAThreePartSet) {
+  const std::string base = "C:\\dl\\set";
+  EXPECT_EQ(TVCLUnZip::SplitPartName(base, 1, false, TBlockMode::bmStandard), base + ".z01");
+  EXPECT_EQ(TVCLUnZip::SplitPartName(base, 2, false, TBlockMode::bmStandard), base + ".z02");
+  EXPECT_EQ(TVCLUnZip::SplitPartName(base, 3, true, TBlockMode::bmStandard), base + ".zip");
+  EXPECT_EQ(TVCLUnZip::SplitPartName(base, 1, false, TBlockMode::bmClassic), base + ".001");
+  EXPECT_EQ(TVCLUnZip::SplitPartName(base, 3, true, TBlockMode::bmClassic), base + ".003");
+}
+
+// Extracts the whole archive and returns how many entries passed; counts part requests.
+int ExtractAll(TVCLUnZip& engine, const std::string& dest) {
+  engine.SetDestDir(dest);
+  engine.DoAll = true;
+  engine.RecreateDirs = true;
+  engine.OverwriteMode = TUZOverwriteMode::Always;
+  return engine.ExtractEntries();
+}
+
+TEST(MultiPart, SplitSetReadFromItsLastPartWithPartNamesFromTheHandler) {
+  test::ScratchDir dir;
+  TVCLUnZip engine;
+  engine.SetZipName(ZipFixture("split.zip"));
+  std::vector<std::pair<int, TSplitPartType>> asked;
+  engine.OnFileNameForSplitPart = [&](TVCLUnZip*, std::string& name, int n, TSplitPartType type) {
+    asked.emplace_back(n, type);
+    name = TVCLUnZip::SplitPartName(name, n, type == TSplitPartType::spLast, TBlockMode::bmStandard);
+  };
+  engine.ReadCatalogue();
+  EXPECT_EQ(engine.DiskSetMode(), 2);
+  engine.SortMode = TZipSortMode::ByName;
+  const int extracted = ExtractAll(engine, dir / "out");
+  EXPECT_EQ(extracted, engine.Count());
+  EXPECT_EQ(engine.SortMode, TZipSortMode::ByName);  // restored after the run
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.front(), std::make_pair(1, TSplitPartType::spFirst));
+  EXPECT_EQ(test::ReadFile(dir / "out/part-3.bin").size(), 50000u);
+}
+
+TEST(MultiPart, ClassicNamesAndAMissingPart) {
+  test::ScratchDir dir;
+  for (int n = 1; n <= 4; ++n) {
+    const std::string name = "classic.00" + std::to_string(n);
+    if (n != 2) test::WriteFile(dir / name, test::ReadFile(ZipFixture(name)));
+  }
+  TVCLUnZip engine;
+  engine.BlockMode = TBlockMode::bmClassic;
+  engine.SetZipName(dir / "classic.004");
+  engine.ReadCatalogue();
+  EXPECT_GT(engine.Count(), 0);
+  // The second part is not there: opening it fails when an entry needs it.
+  EXPECT_THROW(ExtractAll(engine, dir / "out"), EFOpenError);
+}
+
+TEST(Recovery, RebuildsTheCatalogueFromLocalHeadersInTheirOrder) {
+  for (const char* name : {"recover-cut.zip", "sfx-junk.exe"}) {
+    SCOPED_TRACE(name);
+    TVCLUnZip engine;
+    engine.IncompleteZipMode = TIncompleteZipMode::izAssumeBad;
+    engine.SetZipName(ZipFixture(name));
+    engine.ReadCatalogue();
+    ASSERT_EQ(engine.Count(), 3);
+    for (int i = 1; i < engine.Count(); ++i) {
+      EXPECT_LT(engine.Entry(i - 1).LocalHeaderOffset64(), engine.Entry(i).LocalHeaderOffset64());
+    }
+    // The program before the archive is skipped, signature and all.
+    if (std::string(name) == "sfx-junk.exe") EXPECT_GE(engine.Entry(0).LocalHeaderOffset64(), 14000u);
+    EXPECT_EQ(engine.EndCentral().ThisDisk(), 0u);
+    EXPECT_EQ(engine.EndCentral().TotalEntries(), 3u);
+    test::ScratchDir dir;
+    EXPECT_EQ(ExtractAll(engine, dir / "out"), 3);
+  }
+  // Without a rebuild the same archive is not a ZIP.
+  TVCLUnZip strict;
+  strict.IncompleteZipMode = TIncompleteZipMode::izAssumeNotAZip;
+  strict.SetZipName(ZipFixture("recover-cut.zip"));
+  EXPECT_THROW(strict.ReadCatalogue(), ENotAZipFile);
+}
+
+TEST(Recovery, CompanionFileCarriesTheCentralDirectory) {
+  TVCLUnZip engine;
+  engine.SetZipName(ZipFixture("companion.zip"));
+  engine.ReadCatalogue();
+  EXPECT_EQ(engine.Count(), 3);
+  test::ScratchDir dir;
+  EXPECT_EQ(ExtractAll(engine, dir / "out"), 3);
+}
+
+TEST(ZipName, AQuestionMarkAsksAndCancellingChangesNothing) {
+  struct Cancel : TZipServices {
+    std::string title;
+    bool PickFile(const std::string& t, const std::string&, const std::string&, std::string&) override {
+      title = t;
+      return false;
+    }
+  } services;
+  TVCLUnZip engine(services);
+  engine.SetZipName(ZipFixture("infozip-stored.zip"));
+  try {
+    engine.SetZipName("?");
+    FAIL() << "no exception";
+  } catch (const EUserCanceled& e) {
+    EXPECT_STREQ(e.what(), "User canceled setting zip file name.");
+  }
+  EXPECT_EQ(services.title, "Open a Zip File");
+  EXPECT_EQ(engine.ZipName(), ZipFixture("infozip-stored.zip"));
+}
+
+}  // namespace
+}  // namespace velmora::zip
