@@ -116,6 +116,8 @@ class TVCLUnZip {
   // --- Catalogue ---
   void ReadCatalogue();
   int Count() const;
+  // Whether a catalogue is held: false after a load that found no end record and no handler.
+  bool HasCatalogue() const { return catalogue_ != nullptr; }
   // Entries through the sorted view; EListError "Index %d is out of range".
   const TZipHeaderInfo& Entry(int index) const;
   std::string Filename(int index) const { return Entry(index).fileName; }

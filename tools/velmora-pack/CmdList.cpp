@@ -4,6 +4,7 @@
 #include "ArchiveSource.h"
 #include "Commands.h"
 #include "HostPath.h"
+#include "PackError.h"
 #include "zip/VCLUnZip.h"
 
 namespace velmora::pack {
@@ -22,6 +23,11 @@ void List(const ReadOptions& options) {
   zip::TVCLUnZip engine;
   OpenArchive(engine, source, options);
   engine.ReadCatalogue();
+  if (!engine.HasCatalogue()) {
+    throw PackError(options.archive +
+                    ": no end of central directory record: not a ZIP archive, or a damaged one "
+                    "(--recover rebuilds the catalogue from the local headers)");
+  }
   std::printf("%5s %6s %12s %12s %-8s %-19s %-4s %s\n", "index", "method", "compressed", "uncompressed", "crc",
               "date", "attr", "path");
   for (int i = 0; i < engine.Count(); ++i) {
