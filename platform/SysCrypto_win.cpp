@@ -20,7 +20,7 @@ namespace {
 // CNG lengths are ULONGs; longer inputs go through in pieces of whole blocks.
 constexpr size_t kMaxPiece = size_t(1) << 30;
 
-bool FitsUlong(size_t n) { return uint64_t(n) <= ULONG(-1); }
+bool FitsUlong(size_t n) { return size_t(ULONG(n)) == n; }
 
 // The API takes non-const pointers even for inputs it only reads. Empty inputs still get a valid
 // address.

@@ -47,15 +47,55 @@ void TVCLUnZip::LocateEntryData(TZipHeaderInfo& entry) {
   archive_->Seek(DataOffset(*archive_, entry, entry.localExtraLength), TSeekOrigin::soBeginning);
 }
 
+uint64_t TVCLUnZip::EncryptionOverhead(const TZipHeaderInfo& entry) {
+  if (!entry.Encrypted()) return 0;
+  if (IsAesEntry(entry)) return TAesDecryptor::SaltSize(entry.encryptionStrength) + kAesVerifierSize + kAesAuthCodeSize;
+  return kTraditionalHeaderSize;
+}
+
+bool TVCLUnZip::CheckPassword(Run& run, const TZipHeaderInfo& entry) {
+  run.traditional.reset();
+  run.aes.reset();
+  uint8_t header[16 + kAesVerifierSize];
+  if (IsAesEntry(entry)) {
+    const size_t salt = TAesDecryptor::SaltSize(entry.encryptionStrength);
+    if (salt == 0 || ReadArchive(header, salt + kAesVerifierSize) != salt + kAesVerifierSize) return false;
+    auto aes = std::make_unique<TAesDecryptor>();
+    if (!aes->Init(Password, entry.encryptionStrength, header, header + salt)) return false;
+    run.aes = std::move(aes);
+    return true;
+  }
+  if (ReadArchive(header, kTraditionalHeaderSize) != kTraditionalHeaderSize) return false;
+  // With sizes after the data the header checks the time instead of the CRC.
+  const uint8_t check = (entry.flag & kFlagDataDescriptor) ? uint8_t(entry.dateTime >> 8) : uint8_t(entry.crc32 >> 24);
+  auto traditional = std::make_unique<TTraditionalDecryptor>(Password);
+  if (!traditional->CheckHeader(header, check)) return false;
+  run.traditional = std::move(traditional);
+  return true;
+}
+
 void TVCLUnZip::DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out) {
   run.crc = 0xFFFFFFFF;
   run.entryBytesWritten = 0;
-  run.compressedLeft = int64_t(entry.CompressedSize64());
   archive_->Seek(DataOffset(*archive_, entry, entry.localExtraLength), TSeekOrigin::soBeginning);
-  // Encrypted entries and the older methods are decoded by nobody yet: they take the unknown path.
-  if (!entry.Encrypted() && entry.compressionMethod == kMethodStored) return CopyStored(run, entry, out);
-  if (!entry.Encrypted() && entry.compressionMethod == kMethodDeflated) return Inflate(run, entry, out);
-  HandleMessage(kMessageUnknownMethod, kMsgUnknownMethod, kCaptionZipError, 0);
+  // Past the encryption header; the authentication code after the data is not data.
+  const uint64_t overhead = EncryptionOverhead(entry);
+  const int64_t header = IsAesEntry(entry) ? int64_t(overhead - kAesAuthCodeSize) : int64_t(overhead);
+  archive_->Seek(header, TSeekOrigin::soCurrent);
+  run.compressedLeft = int64_t(entry.CompressedSize64()) - int64_t(overhead);
+  switch (entry.compressionMethod) {
+    case kMethodStored:
+      return CopyStored(run, entry, out);
+    case kMethodDeflated:
+      return Inflate(run, entry, out);
+    default:
+      HandleMessage(kMessageUnknownMethod, kMsgUnknownMethod, kCaptionZipError, 0);
+  }
+}
+
+void TVCLUnZip::Decrypt(Run& run, uint8_t* data, size_t size) {
+  if (run.aes) run.aes->Decrypt(data, size);
+  if (run.traditional) run.traditional->Decrypt(data, size);
 }
 
 void TVCLUnZip::CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out) {
@@ -69,12 +109,13 @@ void TVCLUnZip::CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out) {
   }
 }
 
-size_t TVCLUnZip::ReadInputBlock(Run& run, TZipHeaderInfo&) {
+size_t TVCLUnZip::ReadInputBlock(Run& run, TZipHeaderInfo& entry) {
   MessagePoint();
   const size_t block = size_t(std::min<int64_t>(kBlockSize, std::max<int64_t>(run.compressedLeft, 0)));
   run.compressedLeft -= int64_t(block);
   const size_t got = ReadArchive(run.input.data(), block);
   if (got < block) throw EFatalUnzipError(kMsgPrematureEnd);
+  if (entry.Encrypted()) Decrypt(run, run.input.data(), got);
   return got;
 }
 
@@ -113,6 +154,7 @@ void TVCLUnZip::Inflate(Run& run, TZipHeaderInfo& entry, TStream& out) {
 
 void TVCLUnZip::WriteOutputBlock(Run& run, TZipHeaderInfo& entry, TStream& out, size_t count) {
   if (count == 0) return;
+  if (entry.Encrypted() && entry.compressionMethod == kMethodStored) Decrypt(run, run.output.data(), count);
   if (uint64_t(out.Position()) + count > entry.UncompressedSize64()) {
     throw EBiggerThanUncompressed(kMsgBiggerThanUncompressed);
   }

@@ -185,6 +185,20 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   const std::string folder = WithoutTrailingBackslash(ExtractFilePath(fName));
   if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
 
+  if (entry.Encrypted()) {
+    const int64_t dataStart = archive_->Position();
+    while (!CheckPassword(run, entry)) {
+      std::string password = Password;
+      if (OnBadPassword) OnBadPassword(this, index, password);
+      if (password == Password) {
+        giveUp(TSkipReason::srBadPassword, entry.StoredPath());
+        return;
+      }
+      Password = password;
+      archive_->Seek(dataStart, TSeekOrigin::soBeginning);
+    }
+  }
+
   if (!DecideOverwrite(run, index, fName)) {
     giveUp(TSkipReason::srNoOverwrite, fName);
     return;
@@ -203,6 +217,11 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   }
   // Any other exception leaves the run here: the file stays open only until `out` goes, at its
   // pre-set size, with neither date nor attributes.
+  run.authenticated = true;
+  if (run.aes) {
+    uint8_t code[kAesAuthCodeSize] = {};
+    run.authenticated = ReadArchive(code, sizeof code) == sizeof code && run.aes->CheckAuthCode(code);
+  }
   out.reset();
   if (finished) {
     sys::File stamp = sys::File::Open(fName, sys::OpenMode::kWriteShared);
@@ -212,12 +231,23 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   }
 
   const uint32_t finalCrc = ~run.crc;
-  if (entry.crc32 == 0 || finalCrc == entry.crc32) {
+  if ((entry.crc32 == 0 || finalCrc == entry.crc32) && run.authenticated) {
     if (OnEndUnZip) OnEndUnZip(this, index, fName);
     ++run.extracted;
     return;
   }
-  if (OnBadCRC) OnBadCRC(this, int32_t(finalCrc), int32_t(entry.crc32), index);
+  if (!entry.Encrypted()) {
+    if (OnBadCRC) OnBadCRC(this, int32_t(finalCrc), int32_t(entry.crc32), index);
+  } else {
+    std::string password = Password;
+    if (OnBadPassword) OnBadPassword(this, index, password);
+    if (password != Password) {
+      Password = password;
+      run.retry = true;
+    } else {
+      if (OnSkippingFile) OnSkippingFile(this, TSkipReason::srBadPassword, entry.StoredPath(), index, retry);
+    }
+  }
   sys::RemoveFile(fName);
 }
 

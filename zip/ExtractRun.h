@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "zip/VCLUnZip.h"
+#include "zip/ZipCrypto.h"
 
 namespace velmora::zip {
 
@@ -23,7 +25,14 @@ struct TVCLUnZip::Run {
   uint32_t crc = 0xFFFFFFFF;  // the running register
   int64_t entryBytesWritten = 0;
   int64_t compressedLeft = 0;  // of the working record, counted down as blocks are taken
+  // The decryptor of an encrypted entry, set up by its password check.
+  std::unique_ptr<TTraditionalDecryptor> traditional;
+  std::unique_ptr<TAesDecryptor> aes;
+  bool authenticated = true;  // an AES entry's code matched (true for every other entry)
 };
+
+// Whether the entry is encrypted with WinZip AES rather than the traditional cipher.
+inline bool IsAesEntry(const TZipHeaderInfo& entry) { return entry.Encrypted() && entry.encryptionStrength != 0; }
 
 // percent(a, b) = 0 when b <= 0, else min(100, a * 100 / b rounded to the nearest, ties to even).
 int Percent(int64_t done, int64_t total);

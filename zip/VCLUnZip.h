@@ -163,12 +163,18 @@ class TVCLUnZip {
 
   // Entry data (stored copy and deflate), reading from the archive into `out`.
   void LocateEntryData(TZipHeaderInfo& entry);
+  // Checks the engine's password against an encrypted entry whose data the archive is positioned
+  // at, and keeps the decryptor for the entry's data.
+  bool CheckPassword(Run& run, const TZipHeaderInfo& entry);
+  // Bytes of encryption header before an entry's data, and of authentication code after it.
+  static uint64_t EncryptionOverhead(const TZipHeaderInfo& entry);
   void DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out);
   void CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out);
   void Inflate(Run& run, TZipHeaderInfo& entry, TStream& out);
   size_t ReadInputBlock(Run& run, TZipHeaderInfo& entry);
   void WriteOutputBlock(Run& run, TZipHeaderInfo& entry, TStream& out, size_t count);
   void MessagePoint();
+  void Decrypt(Run& run, uint8_t* data, size_t size);
 
   TZipServices& services_;
   std::string zipName_;

@@ -31,13 +31,13 @@ inline void WriteFile(const std::string& path, const Bytes& data) {
 
 inline bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-// Files and folders below `path`, 0 when it does not exist.
-inline size_t EntriesUnder(const std::string& path) {
+// Files and folders below `path` (only files with `filesOnly`), 0 when it does not exist.
+inline size_t EntriesUnder(const std::string& path, bool filesOnly = false) {
   std::error_code ec;
   size_t n = 0;
   for (auto it = std::filesystem::recursive_directory_iterator(path, ec); !ec && it != std::filesystem::end(it);
        it.increment(ec)) {
-    ++n;
+    if (!filesOnly || it->is_regular_file()) ++n;
   }
   return n;
 }

@@ -8,6 +8,7 @@
 
 #include "TestSupport.h"
 #include "platform/SysFs.h"
+#include "platform/ByteOrder.h"
 #include "platform/SysUi.h"
 #include "zip/ExtractRun.h"
 #include "zip/ZipErrors.h"
@@ -208,6 +209,76 @@ TEST(Percent, RoundsToNearestWithTiesToEven) {
   } cases[] = {{0, 0, 0}, {5, -1, 0}, {1, 200, 0}, {3, 200, 2}, {5, 200, 2}, {7, 200, 4},
                {199, 200, 100}, {250, 200, 100}, {2, 3, 67}};
   for (const Case& c : cases) EXPECT_EQ(Percent(c.done, c.total), c.percent) << c.done << "/" << c.total;
+}
+
+}  // namespace
+}  // namespace velmora::zip
+
+namespace velmora::zip {
+namespace {
+
+std::string CryptoFixture(const std::string& name) { return std::string(VELMORA_CRYPTO_FIXTURE_DIR) + "/" + name; }
+
+TEST(ExtractEncrypted, PasswordRightWrongAndSuppliedOnTheSecondTry) {
+  for (const char* archive : {"infozip-deflate.zip", "7zz-zipcrypto.zip", "7zz-aes256-stored.zip", "7zz-aes128-deflate.zip"}) {
+    SCOPED_TRACE(archive);
+    test::ScratchDir dir;
+    {
+      Recorder r(CryptoFixture(archive), dir / "right");
+      r.engine.Password = "secret";
+      const int extracted = r.engine.ExtractEntries();
+      EXPECT_EQ(extracted, r.engine.Count());
+      EXPECT_EQ(test::ReadFile(dir / "right/tiny.bin"), test::ReadFile(CryptoFixture("plain/tiny.bin")));
+    }
+    {
+      // No password and no handler: every entry is given up before its file is created.
+      Recorder r(CryptoFixture(archive), dir / "none");
+      EXPECT_EQ(r.engine.ExtractEntries(), 0);
+      ASSERT_EQ(r.skipped.size(), size_t(r.engine.Count()));
+      EXPECT_EQ(r.skipped[0].rfind(std::to_string(int(TSkipReason::srBadPassword)) + ":", 0), 0u);
+      EXPECT_EQ(test::EntriesUnder(dir / "none", /*filesOnly=*/true), 0u);
+    }
+    {
+      Recorder r(CryptoFixture(archive), dir / "asked");
+      r.engine.Password = "wrong";
+      int asked = 0;
+      r.engine.OnBadPassword = [&](TVCLUnZip*, int, std::string& password) {
+        ++asked;
+        password = "secret";
+      };
+      const int extracted = r.engine.ExtractEntries();
+      EXPECT_EQ(extracted, r.engine.Count());
+      EXPECT_EQ(asked, 1);  // the new password stays for the later entries
+      EXPECT_EQ(r.engine.Password, "secret");
+    }
+  }
+}
+
+TEST(ExtractEncrypted, AesEntryWithDamagedDataFailsItsAuthentication) {
+  // 7-Zip writes AE-2: a CRC of 0, so only the authentication code can catch the damage.
+  test::ScratchDir dir;
+  test::Bytes zip = test::ReadFile(CryptoFixture("7zz-aes256-stored.zip"));
+  TVCLUnZip probe;
+  probe.SetZipName(CryptoFixture("7zz-aes256-stored.zip"));
+  probe.ReadCatalogue();
+  int big = -1;
+  for (int i = 0; i < probe.Count(); ++i) {
+    if (probe.Entry(i).uncompressedSize > 1000) big = i;
+  }
+  ASSERT_GE(big, 0);
+  const TZipHeaderInfo& e = probe.Entry(big);
+  const size_t local = size_t(e.LocalHeaderOffset64());
+  const size_t data = local + 30 + ReadLE16(&zip[local + 26]) + ReadLE16(&zip[local + 28]);
+  zip[data + 16 + 2 + 500] ^= 0x01;  // past the 16-byte salt and the verifier
+  test::WriteFile(dir / "damaged.zip", zip);
+
+  Recorder r(dir / "damaged.zip", dir / "out");
+  r.engine.Password = "secret";
+  const int extracted = r.engine.ExtractEntries();
+  EXPECT_EQ(extracted, r.engine.Count() - 1);
+  EXPECT_EQ(test::EntriesUnder(dir / "out"), size_t(r.ended.size()) + 1);  // the files and docs/, not the damaged one
+  ASSERT_EQ(r.skipped.size(), 1u);
+  EXPECT_EQ(r.skipped[0], std::to_string(int(TSkipReason::srBadPassword)) + ":" + e.StoredPath());
 }
 
 }  // namespace
