@@ -3,9 +3,11 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/ByteOrder.h"
 #include "zip/ExtractRun.h"
+#include "zip/OldMethods.h"
 #include "zip/ZipErrors.h"
 #include "zip/ZipFormat.h"
 
@@ -16,6 +18,13 @@ namespace {
 constexpr int kMessageUnknownMethod = 197;
 constexpr const char* kMsgUnknownMethod = "Unknown Compression Method";
 constexpr const char* kCaptionZipError = "Zip Error";
+constexpr int kMessageOutOfMemory = 193;
+constexpr const char* kMsgOutOfMemory = "*** inflate out of memory ***";
+constexpr const char* kCaptionError = "Error";
+constexpr uint16_t kMethodShrunk = 1;
+constexpr uint16_t kMethodReducedFirst = 2;
+constexpr uint16_t kMethodReducedLast = 5;
+constexpr uint16_t kMethodImploded = 6;
 
 // The data starts after the local header's own name and extra lengths.
 int64_t DataOffset(TStream& archive, const TZipHeaderInfo& entry, uint16_t& localExtraLength) {
@@ -89,7 +98,56 @@ void TVCLUnZip::DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out) {
     case kMethodDeflated:
       return Inflate(run, entry, out);
     default:
-      HandleMessage(kMessageUnknownMethod, kMsgUnknownMethod, kCaptionZipError, 0);
+      break;
+  }
+  if (entry.compressionMethod >= kMethodShrunk && entry.compressionMethod <= kMethodImploded) {
+    return DecodeOlderMethod(run, entry, out);
+  }
+  HandleMessage(kMessageUnknownMethod, kMsgUnknownMethod, kCaptionZipError, 0);
+}
+
+// The older methods read single bytes: blocks come from ReadInputBlock, and a counter of the
+// compressed bytes still to deliver ends the input.
+class TVCLUnZip::EntryBytes : public TByteSource {
+ public:
+  EntryBytes(TVCLUnZip& engine, Run& run, TZipHeaderInfo& entry)
+      : engine_(engine), run_(run), entry_(entry), left_(run.compressedLeft) {}
+  bool NextByte(uint8_t& byte) override {
+    if (left_ <= 0) return false;
+    if (at_ == size_) {
+      size_ = engine_.ReadInputBlock(run_, entry_);
+      at_ = 0;
+      if (size_ == 0) return false;
+    }
+    --left_;
+    byte = run_.input[at_++];
+    return true;
+  }
+
+ private:
+  TVCLUnZip& engine_;
+  Run& run_;
+  TZipHeaderInfo& entry_;
+  int64_t left_;
+  size_t at_ = 0;
+  size_t size_ = 0;
+};
+
+void TVCLUnZip::DecodeOlderMethod(Run& run, TZipHeaderInfo& entry, TStream& out) {
+  EntryBytes in(*this, run, entry);
+  const TBlockSink sink = [&](const uint8_t* data, size_t size) {
+    std::memcpy(run.output.data(), data, size);
+    WriteOutputBlock(run, entry, out, size);
+  };
+  const uint64_t size = entry.UncompressedSize64();
+  const uint16_t method = entry.compressionMethod;
+  if (method == kMethodShrunk) return Unshrink(in, sink);
+  if (method >= kMethodReducedFirst && method <= kMethodReducedLast) {
+    return Unreduce(in, method - kMethodShrunk, size, sink);
+  }
+  // A malformed tree just ends the data: the CRC verdict then fails the entry.
+  if (Explode(in, entry.flag, size, sink) == TExplodeResult::kOutOfMemory) {
+    HandleMessage(kMessageOutOfMemory, kMsgOutOfMemory, kCaptionError, 0);
   }
 }
 

@@ -171,6 +171,8 @@ class TVCLUnZip {
   void DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out);
   void CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out);
   void Inflate(Run& run, TZipHeaderInfo& entry, TStream& out);
+  class EntryBytes;
+  void DecodeOlderMethod(Run& run, TZipHeaderInfo& entry, TStream& out);
   size_t ReadInputBlock(Run& run, TZipHeaderInfo& entry);
   void WriteOutputBlock(Run& run, TZipHeaderInfo& entry, TStream& out, size_t count);
   void MessagePoint();
