@@ -65,6 +65,42 @@ TEST(MultiPart, ClassicNamesAndAMissingPart) {
   EXPECT_THROW(ExtractAll(engine, dir / "out"), EFOpenError);
 }
 
+TEST(MultiPart, SpannedSetAsksForEachDiskAndCancellingStops) {
+  test::ScratchDir dir;
+  TVCLUnZip engine;
+  engine.SetDiskSetMode(1);  // as for a set spanned over removable disks
+  engine.SetCheckDiskLabels(false);
+  engine.SetZipName(ZipFixture("split.zip"));
+  std::vector<int> disks;
+  engine.OnGetNextDisk = [&](TVCLUnZip*, int n, std::string& name) {
+    disks.push_back(n);
+    name = TVCLUnZip::SplitPartName(ZipFixture("split"), n, n == 4, TBlockMode::bmStandard);
+  };
+  engine.ReadCatalogue();
+  EXPECT_EQ(ExtractAll(engine, dir / "out"), engine.Count());
+  ASSERT_FALSE(disks.empty());
+  EXPECT_EQ(disks.front(), 1);
+
+  // Without a handler the user is asked through the message channel; Cancel ends the load.
+  TVCLUnZip asked;
+  asked.SetDiskSetMode(1);
+  asked.SetCheckDiskLabels(false);
+  asked.SetZipName(ZipFixture("split.zip"));
+  std::string prompt;
+  asked.OnHandleMessage = [&](TVCLUnZip*, int, const std::string& text, const std::string&, uint32_t flags, int& answer) {
+    prompt = text + "|" + std::to_string(flags);
+    answer = 2;  // Cancel
+  };
+  try {
+    asked.ReadCatalogue();
+    ExtractAll(asked, dir / "asked");
+    FAIL() << "no exception";
+  } catch (const EUserCanceled& e) {
+    EXPECT_STREQ(e.what(), "User canceled loading new disk.");
+  }
+  EXPECT_EQ(prompt, "Please insert disk 1 of the multi-disk set.|1");
+}
+
 TEST(Recovery, RebuildsTheCatalogueFromLocalHeadersInTheirOrder) {
   for (const char* name : {"recover-cut.zip", "sfx-junk.exe"}) {
     SCOPED_TRACE(name);
