@@ -31,8 +31,9 @@ std::string TempPath(const char* name) {
 }
 
 // Extracts every entry into `destDir` with the installer's settings; false if any entry failed.
-bool ExtractAll(const std::string& archive, const std::string& destDir) {
+bool ExtractAll(const std::string& archive, const std::string& destDir, const std::string& password) {
   velmora::zip::TVCLUnZip engine;
+  engine.Password = password;
   engine.SetZipName(archive);
   engine.ReadCatalogue();
   engine.SetDestDir(destDir);
@@ -51,8 +52,10 @@ bool ExtractAll(const std::string& archive, const std::string& destDir) {
 
 int Usage() {
   std::puts("usage: payload-check [--setup SETUP.exe] [--out ARCHIVE.zip] [--extract DIR]\n"
+            "       payload-check --zip ARCHIVE.zip --extract DIR [--password P]\n"
             "Copies the payload block out of SETUP (this program by default), decodes it, saves the\n"
-            "archive to ARCHIVE.zip and extracts it into DIR when given.");
+            "archive to ARCHIVE.zip and extracts it into DIR when given. With --zip, extracts any\n"
+            "archive with the ZIP engine.");
   return 2;
 }
 
@@ -62,6 +65,8 @@ int main(int argc, char** argv) {
   std::string setup = OwnPath();
   std::string out;
   std::string extractTo;
+  std::string zip;
+  std::string password;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--setup") == 0 && i + 1 < argc) {
       setup = argv[++i];
@@ -69,8 +74,22 @@ int main(int argc, char** argv) {
       out = argv[++i];
     } else if (std::strcmp(argv[i], "--extract") == 0 && i + 1 < argc) {
       extractTo = argv[++i];
+    } else if (std::strcmp(argv[i], "--zip") == 0 && i + 1 < argc) {
+      zip = argv[++i];
+    } else if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc) {
+      password = argv[++i];
     } else {
       return Usage();
+    }
+  }
+
+  if (!zip.empty()) {
+    if (extractTo.empty()) return Usage();
+    try {
+      return ExtractAll(zip, extractTo, password) ? 0 : 1;
+    } catch (const velmora::Exception& e) {
+      std::printf("FAIL extract: %s: %s\n", e.ClassName(), e.what());
+      return 1;
     }
   }
 
@@ -111,7 +130,7 @@ int main(int argc, char** argv) {
     }
     bool ok = false;
     try {
-      ok = ExtractAll(zipFile, extractTo);
+      ok = ExtractAll(zipFile, extractTo, std::string());
     } catch (const velmora::Exception& e) {
       std::printf("FAIL extract: %s: %s\n", e.ClassName(), e.what());
     }

@@ -2,7 +2,7 @@
 # Packs the demo product behind the Windows check program and runs the result under Wine: the
 # running setup copies its own payload out, decodes it and saves the archive, which must equal the
 # host tool's. A damaged copy must fail with the decoder's error.
-#   payload_check.sh VELMORA_PACK PAYLOAD_CHECK_EXE PRODUCT_DIR WORKDIR
+#   payload_check.sh VELMORA_PACK PAYLOAD_CHECK_EXE PRODUCT_DIR WORKDIR CRYPTO_FIXTURES SHARED_ZIPS
 set -euo pipefail
 pack=$1 checker=$2 product=$3 work=$4
 . "$(dirname "$0")/wine-env.sh"
@@ -48,3 +48,19 @@ wine "$run/Damaged.exe" | tr -d '\r' >"$run/damaged.log" || status=$?
 cat "$run/damaged.log"
 [ "$status" = 1 ] || { echo "damaged setup: exit status $status, expected 1" >&2; exit 1; }
 grep -aq '^FAIL decode: ECompressDataError: lzma: ' "$run/damaged.log"
+
+# The engine's other decoders and both ciphers (CNG on Windows) on archives of other writers.
+crypto=$5 shared=$6
+for archive in 7zz-aes256-deflate.zip 7zz-aes128-stored.zip infozip-deflate.zip 7zz-zipcrypto.zip; do
+  rm -rf "$run/crypto"
+  wine "$checker" --zip "$(winepath -w "$crypto/$archive")" \
+    --extract "$(winepath -w "$run/crypto")" --password secret | tr -d '\r'
+  diff -r "$crypto/plain" "$run/crypto"
+done
+if [ -d "$shared" ]; then
+  for archive in sc-Zip.shrink.zip cc-imploding-8Kdict-3trees.zip sc-Zip.reduce2.zip; do
+    rm -rf "$run/legacy"
+    wine "$checker" --zip "$(winepath -w "$shared/$archive")" --extract "$(winepath -w "$run/legacy")" | tr -d '\r'
+  done
+fi
+echo "encrypted and older-method archives extracted under Wine"
