@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "zip/LsbBitReader.h"
 #include "zip/OldMethods.h"
 
 namespace velmora::zip {
@@ -22,28 +23,7 @@ struct TUnreduceState {
   uint8_t window[kWindowSize] = {};  // the last 32 KiB of output, zero before the first byte
   size_t position = 0;               // where the next output byte goes in the window
   uint64_t produced = 0;             // output bytes so far
-
-  uint32_t bits = 0;  // input bits not yet used, the oldest in bit 0
-  int bitCount = 0;
-  bool inputEnded = false;
 };
-
-// Reads `width` (at most 8) bits, low bit first; false when the input ends before them.
-bool ReadBits(TUnreduceState& s, TByteSource& in, int width, uint32_t& value) {
-  while (s.bitCount < width) {
-    uint8_t byte;
-    if (s.inputEnded || !in.NextByte(byte)) {
-      s.inputEnded = true;
-      return false;
-    }
-    s.bits |= uint32_t(byte) << s.bitCount;
-    s.bitCount += 8;
-  }
-  value = s.bits & ((1u << width) - 1);
-  s.bits >>= width;
-  s.bitCount -= width;
-  return true;
-}
 
 void Put(TUnreduceState& s, uint8_t byte, const TBlockSink& out) {
   s.window[s.position++] = byte;
@@ -55,10 +35,10 @@ void Put(TUnreduceState& s, uint8_t byte, const TBlockSink& out) {
 }
 
 // The set sizes and members, stored for byte 255 first down to byte 0.
-bool ReadFollowerSets(TUnreduceState& s, TByteSource& in) {
+bool ReadFollowerSets(TUnreduceState& s, TLsbBitReader& in) {
   for (int byte = 255; byte >= 0; --byte) {
     uint32_t count;
-    if (!ReadBits(s, in, 6, count)) return false;
+    if (!in.Read(6, count)) return false;
     s.followerCount[byte] = uint8_t(count);
     // Enough bits to number the members 0 to count - 1, and at least one.
     int width = 1;
@@ -66,7 +46,7 @@ bool ReadFollowerSets(TUnreduceState& s, TByteSource& in) {
     s.indexBits[byte] = uint8_t(width);
     for (uint32_t i = 0; i < count; ++i) {
       uint32_t member;
-      if (!ReadBits(s, in, 8, member)) return false;
+      if (!in.Read(8, member)) return false;
       s.followers[byte][i] = uint8_t(member);
     }
   }
@@ -74,26 +54,27 @@ bool ReadFollowerSets(TUnreduceState& s, TByteSource& in) {
 }
 
 // The next byte of the intermediate stream, given the byte before it.
-bool NextIntermediate(TUnreduceState& s, TByteSource& in, uint8_t previous, uint8_t& byte) {
+bool NextIntermediate(TUnreduceState& s, TLsbBitReader& in, uint8_t previous, uint8_t& byte) {
   uint32_t value;
   if (s.followerCount[previous] != 0) {
     uint32_t literal;
-    if (!ReadBits(s, in, 1, literal)) return false;
+    if (!in.Read(1, literal)) return false;
     if (literal == 0) {
-      if (!ReadBits(s, in, s.indexBits[previous], value)) return false;
+      if (!in.Read(s.indexBits[previous], value)) return false;
       // An index past the stored members reads a zero from the unused part of the set.
       byte = s.followers[previous][value];
       return true;
     }
   }
-  if (!ReadBits(s, in, 8, value)) return false;
+  if (!in.Read(8, value)) return false;
   byte = uint8_t(value);
   return true;
 }
 
 }  // namespace
 
-void Unreduce(TByteSource& in, int factor, uint64_t size, const TBlockSink& out) {
+void Unreduce(TByteSource& source, int factor, uint64_t size, const TBlockSink& out) {
+  TLsbBitReader in(source);
   if (factor < 1 || factor > 4 || size == 0) return;
   auto state = std::make_unique<TUnreduceState>();
   TUnreduceState& s = *state;

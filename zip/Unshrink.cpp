@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "zip/LsbBitReader.h"
 #include "zip/OldMethods.h"
 
 namespace velmora::zip {
@@ -26,28 +27,7 @@ struct TUnshrinkState {
   uint8_t block[kBlockSize];       // decoded bytes not yet handed to the sink
   size_t blockUsed = 0;            // how many of them there are
   unsigned nextFree = kFirstFreeCode;  // lowest unused slot; the next new string goes there
-
-  uint32_t bits = 0;   // input bits not yet used, the oldest in bit 0
-  int bitCount = 0;
-  bool inputEnded = false;
 };
-
-// Reads a code of `width` bits, low bit first; false when the input ends before it is complete.
-bool ReadCode(TUnshrinkState& s, TByteSource& in, int width, unsigned& code) {
-  while (s.bitCount < width) {
-    uint8_t byte;
-    if (s.inputEnded || !in.NextByte(byte)) {
-      s.inputEnded = true;
-      return false;
-    }
-    s.bits |= uint32_t(byte) << s.bitCount;
-    s.bitCount += 8;
-  }
-  code = s.bits & ((1u << width) - 1);
-  s.bits >>= width;
-  s.bitCount -= width;
-  return true;
-}
 
 void FindNextFree(TUnshrinkState& s, unsigned from) {
   while (from < kCodeCount && s.prefix[from] != kFree) ++from;
@@ -114,7 +94,8 @@ bool EmitString(TUnshrinkState& s, unsigned code, const TBlockSink& out) {
 
 }  // namespace
 
-void Unshrink(TByteSource& in, const TBlockSink& out) {
+void Unshrink(TByteSource& source, const TBlockSink& out) {
+  TLsbBitReader in(source);
   auto state = std::make_unique<TUnshrinkState>();
   TUnshrinkState& s = *state;
   for (unsigned c = 0; c < kCodeCount; ++c) {
@@ -125,10 +106,10 @@ void Unshrink(TByteSource& in, const TBlockSink& out) {
   int width = kMinCodeBits;
   unsigned previous = kFree;  // the code before this one; none at the start
   unsigned code;
-  while (ReadCode(s, in, width, code)) {
+  while (in.Read(width, code)) {
     if (code == kControlCode) {
       unsigned command;
-      if (!ReadCode(s, in, width, command)) break;
+      if (!in.Read(width, command)) break;
       if (command == 1 && width < kMaxCodeBits) {
         ++width;
       } else if (command == 2) {

@@ -229,21 +229,14 @@ void TVCLUnZip::ReadCentralHeaders(TStream* stream) {
       stream->Seek(-int64_t(previousExtraLength), TSeekOrigin::soCurrent);
       ok = entry->ReadCentralHeader(stream, next ? *next : TNextPartFunction());
     }
-    if (!ok) {
-      if (badArchive_) break;
-      if (DiskSetMode() != 0 || !RecoverFromLocalHeaders()) {
-        ClearCatalogue();
-        throw EBadZipFile(kMsgNotAZip);
-      }
-      restartInBadMode();
-      i = uint64_t(-1);
-      previousExtraLength = 0;
-      previous = nullptr;
-      continue;
-    }
+    if (!ok && badArchive_) break;
     const std::pair<uint32_t, uint64_t> key{entry->DiskNumberStart32(), entry->LocalHeaderOffset64()};
-    if (!badArchive_ && !localHeaders.insert(key).second) {
-      if (!RecoverFromLocalHeaders()) {
+    // An unreadable header (on a single file), or a second header for one local header: rebuild
+    // from the local headers and read the directory again into that catalogue.
+    const bool unreadable = !ok && DiskSetMode() == 0;
+    const bool duplicate = ok && !badArchive_ && !localHeaders.insert(key).second;
+    if (!ok || duplicate) {
+      if (!(unreadable || duplicate) || !RecoverFromLocalHeaders()) {
         ClearCatalogue();
         throw EBadZipFile(kMsgNotAZip);
       }

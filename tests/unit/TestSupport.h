@@ -68,7 +68,7 @@ class ByteSource {
   int32_t Read(uint8_t* buffer, int32_t count) {
     requests.push_back(count);
     size_t n = std::min({static_cast<size_t>(count), data_.size() - position_, maxChunk_});
-    std::memcpy(buffer, data_.data() + position_, n);
+    if (n > 0) std::memcpy(buffer, data_.data() + position_, n);
     position_ += n;
     return static_cast<int32_t>(n);
   }

@@ -61,7 +61,9 @@ TEST(ReadCatalogue, GbkNamesUnderOemAlwaysAndOemNever) {
     const std::string& path = paths[size_t(i)];
     const bool ascii = std::all_of(path.begin(), path.end(), [](char c) { return (unsigned char)c < 0x80; });
     // GBK bytes are not UTF-8: such names come out empty.
-    if (!ascii) EXPECT_EQ(never.Entry(i).fileName, "") << path;
+    if (!ascii) {
+      EXPECT_EQ(never.Entry(i).fileName, "") << path;
+    }
   }
 }
 

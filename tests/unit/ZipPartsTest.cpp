@@ -113,7 +113,9 @@ TEST(Recovery, RebuildsTheCatalogueFromLocalHeadersInTheirOrder) {
       EXPECT_LT(engine.Entry(i - 1).LocalHeaderOffset64(), engine.Entry(i).LocalHeaderOffset64());
     }
     // The program before the archive is skipped, signature and all.
-    if (std::string(name) == "sfx-junk.exe") EXPECT_GE(engine.Entry(0).LocalHeaderOffset64(), 14000u);
+    if (std::string(name) == "sfx-junk.exe") {
+      EXPECT_GE(engine.Entry(0).LocalHeaderOffset64(), 14000u);
+    }
     EXPECT_EQ(engine.EndCentral().ThisDisk(), 0u);
     EXPECT_EQ(engine.EndCentral().TotalEntries(), 3u);
     test::ScratchDir dir;
