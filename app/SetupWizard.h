@@ -1,0 +1,71 @@
+// The wizard controller: the setup session, the window model and the handlers of every page, over
+// the operating-system interface and the window host. OS-independent.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "app/SetupSession.h"
+#include "app/WindowModel.h"
+#include "app/WizardHost.h"
+#include "platform/Platform.h"
+
+namespace velmora::app {
+
+// Window messages and keys the wizard handles.
+constexpr uint32_t kMsgKeyDown = 0x0100;
+constexpr uint32_t kVkPrior = 33;
+constexpr uint32_t kVkNext = 34;
+constexpr uint32_t kVkNumpad3 = 99;
+constexpr uint32_t kVkNumpad9 = 105;
+
+class TSetupWizard {
+ public:
+  TSetupWizard(platform::IPlatform& platform, IWizardHost& host);
+
+  SetupSession& Session() { return session_; }
+  TWindowModel& Window() { return window_; }
+
+  // --- Page flow ---
+  // Shows the page with this Tag (any unknown Tag sizes the window by the licence page and hides all).
+  void ShowPage(int tag);
+  void ApplyWindowRegion();
+  void edtSetupPathChange();
+  // Free megabytes of the drive named by the path's first character, "%.1f"; "0" when unknown.
+  std::string GetFreeSpaceMB(const std::string& path);
+
+  // --- Events from the window ---
+  // A click on the named control (bitmap buttons, check boxes, radio buttons); others do nothing.
+  void Click(const std::string& control);
+  // The 500 ms timer tmshow fired.
+  void tmshowTimer();
+  // A custom window message reached the wizard window.
+  void HandleMessage(uint32_t message, uintptr_t wParam);
+  // A key went down in the named control, or in the window itself for an empty name.
+  void KeyDown(const std::string& control, uint32_t key);
+  // A mouse button went down on the window, a page picture or a label.
+  void FormMouseDown();
+
+  // --- Environment check ---
+  // False only when the user declined to remove an earlier installation.
+  bool CheckEnvironment();
+  // One top-level window of the scan; false ends the scan.
+  bool RunningProductProbe(const platform::WindowInfo& window);
+  // The executable's file name, without folder, of the process owning the window; empty if unknown.
+  std::string GetWindowImageName(const platform::WindowInfo& window);
+
+ private:
+  void Close() { host_.RequestClose(); }
+  void MoveWindowVertically(int pageFrom, int pageTo, int sign);
+  void Browse(const std::string& edit, const char* title);
+
+  platform::IPlatform& platform_;
+  IWizardHost& host_;
+  SetupSession session_;
+  TWindowModel window_;
+  std::map<std::string, std::function<void()>> clicks_;
+};
+
+}  // namespace velmora::app

@@ -1,0 +1,167 @@
+// Test doubles of the operating-system interface and of the wizard's window host: they keep an
+// in-memory registry, file set and window list, record every call as a line of text, and answer
+// message boxes and folder dialogs from a script.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/WizardHost.h"
+#include "platform/Platform.h"
+
+namespace velmora::test {
+
+using platform::RegistryRoot;
+using platform::WindowHandle;
+
+class FakePlatform : public platform::IPlatform {
+ public:
+  std::vector<std::string> calls;  // every call, in order, as "Name(arguments)"
+  std::map<std::string, std::string> registry;  // "HKLM\key\name" -> value
+  std::set<std::string> files, folders;
+  std::map<std::string, uint64_t> freeSpace;  // by drive root "C:\"
+  std::vector<platform::WindowInfo> windows;
+  std::map<uint32_t, std::string> processImages;
+  std::deque<int> messageBoxAnswers;  // popped by each message box; OK when empty
+  std::vector<std::string> messageBoxes;  // "text|flags|modal"
+  bool terminated = false;
+
+  static std::string Root(RegistryRoot root) { return root == RegistryRoot::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
+
+  std::string TempFolder() override { return "C:\\Temp\\"; }
+  std::string SystemFolder() override { return "C:\\Windows\\system32\\"; }
+  std::string SpecialFolderByIdList(platform::SpecialFolder f) override {
+    return f == platform::SpecialFolder::kProgramFiles ? "C:\\Program Files\\" : "C:\\Users\\u\\Documents\\";
+  }
+  std::string SpecialFolderByPath(platform::SpecialFolder f) override {
+    return f == platform::SpecialFolder::kDesktop ? "C:\\Users\\u\\Desktop\\" : "C:\\Users\\u\\Start Menu\\Programs\\";
+  }
+  std::string RegReadString(RegistryRoot root, const std::string& key, const std::string& name) override {
+    calls.push_back("RegReadString(" + Root(root) + key + "\\" + name + ")");
+    auto it = registry.find(Root(root) + key + "\\" + name);
+    if (it == registry.end()) throw platform::ERegistryException("no such value");
+    return it->second;
+  }
+  void RegWriteString(RegistryRoot root, const std::string& key, const std::string& name,
+                      const std::string& value) override {
+    calls.push_back("RegWriteString(" + Root(root) + key + "\\" + name + "=" + value + ")");
+    registry[Root(root) + key + "\\" + name] = value;
+  }
+  void RegWriteInteger(RegistryRoot root, const std::string& key, const std::string& name, uint32_t value) override {
+    RegWriteString(root, key, name, std::to_string(value));
+  }
+  void RegRemoveKey(RegistryRoot root, const std::string& key) override {
+    calls.push_back("RegRemoveKey(" + Root(root) + key + ")");
+    const std::string prefix = Root(root) + key + "\\";
+    for (auto it = registry.begin(); it != registry.end();) {
+      it = it->first.rfind(prefix, 0) == 0 ? registry.erase(it) : std::next(it);
+    }
+  }
+  bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& value) override {
+    calls.push_back("WriteIniString(" + file + "|" + section + "|" + key + "=" + value + ")");
+    return true;
+  }
+  bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+  bool RemoveFile(const std::string& path) override {
+    calls.push_back("RemoveFile(" + path + ")");
+    return files.erase(path) != 0;
+  }
+  bool SetAttributes(const std::string& path, uint32_t attributes) override {
+    calls.push_back("SetAttributes(" + path + "," + std::to_string(attributes) + ")");
+    return FileExists(path);
+  }
+  bool CopyFileTo(const std::string& from, const std::string& to) override {
+    calls.push_back("CopyFileTo(" + from + "," + to + ")");
+    if (!FileExists(from)) return false;
+    files.insert(to);
+    return true;
+  }
+  bool DirectoryExists(const std::string& path) override { return folders.count(path) != 0; }
+  bool MakeDirectory(const std::string& path) override {
+    calls.push_back("MakeDirectory(" + path + ")");
+    return folders.insert(path).second;
+  }
+  bool RemoveEmptyDirectory(const std::string& path) override {
+    calls.push_back("RemoveEmptyDirectory(" + path + ")");
+    return folders.erase(path) != 0;
+  }
+  bool FreeSpace(const std::string& path, uint64_t& bytes) override {
+    auto it = freeSpace.find(path);
+    if (it == freeSpace.end()) return false;
+    bytes = it->second;
+    return true;
+  }
+  bool CreateShellLink(const std::string& link, const std::string& target, const std::string& folder) override {
+    calls.push_back("CreateShellLink(" + link + "," + target + "," + folder + ")");
+    files.insert(link);
+    return true;
+  }
+  void ExecuteShell(WindowHandle owner, const std::string& verb, const std::string& file, const std::string& params,
+                    const std::string& folder, int show) override {
+    calls.push_back("ExecuteShell(" + std::to_string(owner) + "," + verb + "," + file + "," + params + "," + folder +
+                    "," + std::to_string(show) + ")");
+  }
+  void EnumTopLevelWindows(const std::function<bool(const platform::WindowInfo&)>& visit) override {
+    const std::vector<platform::WindowInfo> snapshot = windows;
+    for (const auto& w : snapshot) {
+      if (!visit(w)) break;
+    }
+  }
+  std::string ProcessImageName(uint32_t pid) override {
+    auto it = processImages.find(pid);
+    return it == processImages.end() ? std::string() : it->second;
+  }
+  int ShowMessageBox(const std::string& text, uint32_t flags, bool modal) override {
+    messageBoxes.push_back(text + "|" + std::to_string(flags) + "|" + (modal ? "modal" : "direct"));
+    calls.push_back("ShowMessageBox");
+    if (messageBoxAnswers.empty()) return platform::kIdOk;
+    const int answer = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
+    return answer;
+  }
+  void ShowPlainMessage(const std::string& text) override { calls.push_back("ShowPlainMessage(" + text + ")"); }
+  void SetRoundRegion(WindowHandle, int w, int h, int cw, int ch) override {
+    calls.push_back("SetRoundRegion(" + std::to_string(w) + "x" + std::to_string(h) + "," + std::to_string(cw) +
+                    "x" + std::to_string(ch) + ")");
+  }
+  void SetTopmost(WindowHandle, bool topmost) override { calls.push_back(topmost ? "SetTopmost(on)" : "SetTopmost(off)"); }
+  void StartWindowDrag(WindowHandle) override { calls.push_back("StartWindowDrag"); }
+  void SendKeyDown(WindowHandle control, uint32_t key) override {
+    calls.push_back("SendKeyDown(" + std::to_string(control) + "," + std::to_string(key) + ")");
+  }
+  void Pause(uint32_t ms) override { calls.push_back("Pause(" + std::to_string(ms) + ")"); }
+  void Terminate() override {
+    calls.push_back("Terminate");
+    terminated = true;
+  }
+  void ProcessMessages() override {}
+};
+
+class FakeHost : public app::IWizardHost {
+ public:
+  int closeRequests = 0;
+  std::deque<std::string> folderAnswers;  // empty string: Cancel
+  std::vector<std::string> folderDialogs;  // "start|title"
+
+  WindowHandle WizardWindow() override { return 1001; }
+  WindowHandle ApplicationWindow() override { return 1000; }
+  WindowHandle ControlWindow(const std::string& name) override { return name == "Memo1" ? 2002 : 2000; }
+  void RequestClose() override { ++closeRequests; }
+  bool PickFolder(const std::string& start, const std::string& title, std::string& folder) override {
+    folderDialogs.push_back(start + "|" + title);
+    if (folderAnswers.empty() || folderAnswers.front().empty()) {
+      if (!folderAnswers.empty()) folderAnswers.pop_front();
+      return false;
+    }
+    folder = folderAnswers.front();
+    folderAnswers.pop_front();
+    return true;
+  }
+  void Refresh() override {}
+};
+
+}  // namespace velmora::test

@@ -1,0 +1,229 @@
+// The wizard's page flow and environment check, run natively against the test doubles.
+#include "app/SetupWizard.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "FakePlatform.h"
+#include "app/ProductContract.h"
+
+namespace velmora::app {
+namespace {
+
+using platform::kIdCancel;
+using platform::kIdNo;
+using platform::kIdRetry;
+using platform::kIdYes;
+
+struct Wizard {
+  test::FakePlatform platform;
+  test::FakeHost host;
+  TSetupWizard wizard{platform, host};
+  TWindowModel& window = wizard.Window();
+
+  int Count(const std::string& call) const {
+    return int(std::count(platform.calls.begin(), platform.calls.end(), call));
+  }
+};
+
+TEST(PageFlow, ShowPageSizesShapesAndShowsExactlyOnePage) {
+  Wizard w;
+  w.wizard.ShowPage(6);
+  EXPECT_EQ(w.window.width, 508);
+  EXPECT_EQ(w.window.height, 395);
+  EXPECT_EQ(w.Count("SetRoundRegion(508x395,6x6)"), 1);
+  w.wizard.ShowPage(6);  // the page shown already: nothing at all
+  EXPECT_EQ(w.Count("SetRoundRegion(508x395,6x6)"), 1);
+  for (int tag : {0, 1, 2, 3, 4, 5, 6}) {
+    w.wizard.ShowPage(tag);
+    EXPECT_EQ(w.window.currentPage, tag);
+    for (const auto& [page, visible] : w.window.pageVisible) EXPECT_EQ(visible, page == tag) << tag;
+  }
+  w.wizard.ShowPage(7);  // no such page: sized by the licence panel, every page hidden
+  EXPECT_EQ(w.window.currentPage, 7);
+  EXPECT_EQ(w.window.width, 508);
+  for (const auto& [page, visible] : w.window.pageVisible) EXPECT_FALSE(visible) << page;
+}
+
+TEST(PageFlow, TheNormalPathFromWelcomeToLocation) {
+  Wizard w;
+  w.wizard.ShowPage(6);
+  w.window.tmshow.tag = 1;
+  w.wizard.Click("RzBmpButton25");
+  EXPECT_EQ(w.window.currentPage, 0);
+  EXPECT_TRUE(w.window.tmshow.running);
+  EXPECT_FALSE(w.window.Control("RzBmpButton30").enabled);
+  EXPECT_EQ(w.Count("SetTopmost(on)"), 1);
+  EXPECT_EQ(w.Count("SetTopmost(off)"), 1);
+
+  w.wizard.tmshowTimer();
+  EXPECT_FALSE(w.window.tmshow.running);
+  EXPECT_EQ(w.window.tmshow.tag, 0);
+  EXPECT_EQ(w.window.currentPage, 1);
+
+  w.wizard.Click("RzBmpButton1");
+  EXPECT_EQ(w.window.currentPage, 2);
+  EXPECT_FALSE(w.window.Control("btNext2").enabled);
+  w.wizard.Click("btNext2");  // disabled: nothing happens
+  EXPECT_EQ(w.window.currentPage, 2);
+  w.wizard.Click("chbAgree");
+  EXPECT_TRUE(w.window.Control("btNext2").enabled);
+  w.wizard.Click("chbAgree");
+  EXPECT_FALSE(w.window.Control("btNext2").enabled);
+  w.wizard.Click("chbAgree");
+  w.platform.freeSpace["C:\\"] = 1572864;
+  w.window.SetText("edtSetupPath", "C:\\Program Files\\Velmora\\");
+  w.wizard.Click("btNext2");
+  EXPECT_EQ(w.window.currentPage, 3);
+  EXPECT_EQ(w.window.Control("lbSize").text, "所需空间：50MB  可用空间：1.5MB");
+  EXPECT_EQ(w.window.Control("edtUserpath").text, "C:\\Program Files\\Velmora\\");  // rb1 checked
+  EXPECT_EQ(w.window.top, 0);  // all pages are the same height: no move
+}
+
+TEST(PageFlow, AgreementReminderWhenNextIsPressedUnchecked) {
+  Wizard w;
+  w.wizard.ShowPage(2);
+  w.window.Control("btNext2").enabled = true;
+  w.wizard.Click("btNext2");
+  EXPECT_EQ(w.window.currentPage, 2);
+  ASSERT_EQ(w.platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(w.platform.messageBoxes[0],
+            std::string("请阅读并同意软件许可协议和青少年上网安全指引，并勾选上方选择框。|") +
+                std::to_string(0x40040) + "|direct");
+  EXPECT_EQ(w.window.focused, "chbAgree");
+}
+
+TEST(PageFlow, CloseButtonsAndCancelButtonsAskTheWindowToClose) {
+  Wizard w;
+  const char* closers[] = {"RzBmpButton26", "RzBmpButton23", "RzBmpButton31", "RzBmpButton15", "RzBmpButton12",
+                           "RzBmpButton21", "RzBmpButton2",  "RzBmpButton4",  "RzBmpButton7",  "RzBmpButton6",
+                           "btTurnBackSetup", "RzBmpButton13", "RzBmpButton32", "RzBmpButton18"};
+  for (const char* name : closers) w.wizard.Click(name);
+  EXPECT_EQ(w.host.closeRequests, int(std::size(closers)));
+}
+
+TEST(PageFlow, LocationPageFolderChoicesAndFreeSpace) {
+  Wizard w;
+  w.wizard.ShowPage(3);
+  EXPECT_EQ(w.wizard.GetFreeSpaceMB(""), "0");
+  EXPECT_EQ(w.wizard.GetFreeSpaceMB("Q:\\nowhere"), "0");
+  w.platform.freeSpace["D:\\"] = 5ull << 30;
+  EXPECT_EQ(w.wizard.GetFreeSpaceMB("D:\\Apps"), "5120.0");
+
+  w.host.folderAnswers = {"D:\\Apps", ""};
+  w.wizard.Click("RzBmpButton10");
+  EXPECT_EQ(w.window.Control("edtSetupPath").text, "D:\\Apps");
+  EXPECT_EQ(w.window.Control("edtUserpath").text, "D:\\Apps");
+  EXPECT_EQ(w.host.folderDialogs.back(), "|请选择程序安装目录:");
+
+  EXPECT_FALSE(w.window.Control("edtUserpath").enabled);
+  EXPECT_FALSE(w.window.Control("RzBmpButton11").visible);
+  w.wizard.Click("rb2");
+  EXPECT_TRUE(w.window.Control("edtUserpath").enabled);
+  EXPECT_TRUE(w.window.Control("RzBmpButton11").visible);
+  w.wizard.Click("RzBmpButton11");  // cancelled
+  EXPECT_EQ(w.host.folderDialogs.back(), "D:\\Apps|请个人文件夹目录:");
+  EXPECT_EQ(w.window.Control("edtUserpath").text, "D:\\Apps");
+  w.wizard.Click("rb1");
+  EXPECT_FALSE(w.window.Control("edtUserpath").enabled);
+}
+
+TEST(PageFlow, UninstallerMessageKeysAndDrag) {
+  Wizard w;
+  w.wizard.HandleMessage(kUninstallerDoneMessage, 100020);
+  EXPECT_FALSE(w.window.tmshow.running);
+  w.wizard.HandleMessage(kUninstallerDoneMessage, kUninstallerDoneParam);
+  EXPECT_TRUE(w.window.tmshow.running);
+
+  w.wizard.KeyDown("Memo1", kVkNumpad3);
+  w.wizard.KeyDown("", kVkNumpad9);
+  w.wizard.KeyDown("Memo1", 'A');
+  EXPECT_EQ(w.Count("SendKeyDown(2002,34)"), 1);
+  EXPECT_EQ(w.Count("SendKeyDown(2002,33)"), 1);
+  w.wizard.FormMouseDown();
+  EXPECT_EQ(w.Count("StartWindowDrag"), 1);
+}
+
+// --- Environment check ---
+
+const std::string kUninstall = std::string("HKLM\\") + kUninstallKey + "\\" + kUninstallStringValue;
+
+TEST(EnvironmentCheck, EarlierInstallationIsOfferedForRemoval) {
+  {
+    Wizard w;  // none registered
+    EXPECT_TRUE(w.wizard.CheckEnvironment());
+    EXPECT_TRUE(w.platform.messageBoxes.empty());
+  }
+  {
+    Wizard w;  // registered, but its uninstaller is gone
+    w.platform.registry[kUninstall] = "C:\\Old\\Remover.exe";
+    EXPECT_TRUE(w.wizard.CheckEnvironment());
+    EXPECT_EQ(w.window.Control("RzBmpButton30").tag, 0);
+    EXPECT_TRUE(w.platform.messageBoxes.empty());
+  }
+  {
+    Wizard w;  // Yes: the uninstaller starts with the wizard window's handle; the page waits
+    w.platform.registry[kUninstall] = "C:\\Old\\Remover.exe";
+    w.platform.files.insert("C:\\Old\\Remover.exe");
+    w.platform.messageBoxAnswers = {kIdYes};
+    w.wizard.ShowPage(0);
+    w.wizard.tmshowTimer();
+    EXPECT_EQ(w.platform.messageBoxes[0], std::string("检测到已经安装了 Velmora ,请先卸载旧系统再安装。|36|modal"));
+    EXPECT_EQ(w.Count("ExecuteShell(1000,,C:\\Old\\Remover.exe,1001,,1)"), 1);
+    EXPECT_EQ(w.window.tmReCheck.tag, 1);
+    EXPECT_EQ(w.window.Control("RzBmpButton30").tag, 1);
+    EXPECT_TRUE(w.window.Control("RzBmpButton30").enabled);
+    EXPECT_TRUE(w.window.Control("RzBmpButton29").enabled);
+    EXPECT_EQ(w.window.currentPage, 0);
+  }
+  {
+    Wizard w;  // No: the program ends, without looking for a running product
+    w.platform.registry[kUninstall] = "C:\\Old\\Remover.exe";
+    w.platform.files.insert("C:\\Old\\Remover.exe");
+    w.platform.messageBoxAnswers = {kIdNo};
+    w.platform.windows = {{7, "Velmora", "TDeskMainForm", 70}};
+    w.platform.processImages[70] = "C:\\P\\DeskClient.exe";
+    EXPECT_FALSE(w.wizard.CheckEnvironment());
+    EXPECT_TRUE(w.window.hidden);
+    EXPECT_TRUE(w.platform.terminated);
+    EXPECT_EQ(w.platform.messageBoxes.size(), 1u);
+  }
+}
+
+TEST(EnvironmentCheck, RunningProductBlocksUntilClosedOrGivenUp) {
+  struct Case {
+    platform::WindowInfo window;
+    std::string image;
+    bool blocks;
+  } cases[] = {
+      {{7, "Velmora 客户端", "tdeskmainform", 70}, "C:\\P\\DESKCLIENT.EXE", true},
+      {{7, "用户登录", "TDeskLoginForm", 70}, "C:\\P\\deskclient.exe", true},
+      {{7, "DeskWelcome", "TDeskWelcomeForm", 70}, "C:\\P\\DeskClient.exe", true},
+      {{7, "velmora", "TDeskMainForm", 70}, "C:\\P\\DeskClient.exe", false},    // title is case-sensitive
+      {{7, "Velmora", "TDeskLoginForm", 70}, "C:\\P\\DeskClient.exe", false},   // rule's class differs
+      {{7, "Velmora", "TDeskMainForm", 70}, "C:\\P\\Other.exe", false},         // another program
+      {{7, "Velmora", "TDeskMainForm", 70}, "", false},                         // image unknown
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.window.title + " " + c.image);
+    Wizard w;
+    w.platform.windows = {c.window};
+    w.platform.processImages[70] = c.image;
+    w.platform.messageBoxAnswers = {kIdRetry, kIdCancel};  // retry once, then give up
+    EXPECT_TRUE(w.wizard.CheckEnvironment());
+    if (c.blocks) {
+      ASSERT_EQ(w.platform.messageBoxes.size(), 2u);
+      EXPECT_EQ(w.platform.messageBoxes[0],
+                std::string("检测到已有 Ormund的同类型软件 正在运行，请先关闭后再点击重试。|") +
+                    std::to_string(0x40025) + "|direct");
+      EXPECT_TRUE(w.platform.terminated);
+    } else {
+      EXPECT_TRUE(w.platform.messageBoxes.empty());
+      EXPECT_FALSE(w.platform.terminated);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::app

@@ -1,0 +1,62 @@
+// The wizard window described as data: its pages and every control on them, with kind, place,
+// size, text, font, starting state, tab order and bound handler. OS-independent; the Win32 window
+// and the window model are both built from it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace velmora::ui {
+
+enum class ControlKind {
+  kPicture,        // a page's background picture
+  kLabel,          // single line, sized to its text
+  kWrappingLabel,  // fixed size, text broken into lines inside the box
+  kCloseButton,    // bitmap button, close set (17 x 17)
+  kWideButton,     // bitmap button, wide set (89 x 23)
+  kCancelButton,   // bitmap button, cancel set (88 x 23)
+  kMixedButton,    // bitmap button, wide Up/Disabled with the small Hot/Down bitmaps
+  kCheckBox,       // glyph check box
+  kRadioButton,    // glyph radio button
+  kFramedEdit,     // single-line edit with the custom frame
+  kMemo,           // the read-only licence text
+  kProgressTrack,  // the progress bar's track picture
+  kProgressBar,    // the progress bar picture, its width set by the install sequence
+};
+
+// One control. Texts are the program's own (code page 936 at run time); nullptr where none.
+struct ControlDescription {
+  const char* name;
+  ControlKind kind;
+  int pageTag;  // the Tag of the page it sits on
+  int left, top;
+  int width, height;  // 0 x 0: sized to its text (single-line labels)
+  const char* text;   // caption, or an edit's starting text where the table gives one
+  const char* hint;   // tooltip text
+  bool showHint;      // the tooltip shows
+  bool boldLarge;     // the 14-pixel bold heading font instead of the window's 12-pixel regular
+  bool enabled;       // at start
+  bool visible;       // at start
+  bool checked;       // at start (check boxes and radio buttons)
+  int tabOrder;       // -1 for controls outside the tab order (pictures and labels)
+  const char* handler;  // the click (or change, key-down) handler it is bound to; nullptr when none
+};
+
+struct PageDescription {
+  int tag;
+  const char* panel;    // "pnl1", "pl0" ... "pl5"
+  const char* picture;  // "img6", "img0" ...
+};
+
+constexpr int kPageWidth = 507;
+constexpr int kPageHeight = 394;
+
+// The seven pages in Tag order 6, 0, 1, 2, 3, 4, 5 as the window shows them from start to finish.
+const std::vector<PageDescription>& Pages();
+// Every control of every page, page by page in that order, within a page in the order the window
+// creates them, which is also the order in which access keys are offered.
+const std::vector<ControlDescription>& Controls();
+// The control with this name, or nullptr.
+const ControlDescription* FindControl(const char* name);
+
+}  // namespace velmora::ui
