@@ -16,7 +16,7 @@ out="$VELMORA_BUILD/demo"
 mkdir -p "$out"
 
 echo "== velmora-pack build"
-"$pack" build --stub "$stub" --from "$VELMORA_ROOT/demo/product" --out "$out/VelmoraSetup.exe"
+"$pack" build --stub "$stub" --from "$VELMORA_BUILD/win/demo/product" --out "$out/VelmoraSetup.exe"
 echo "== velmora-pack inspect"
 "$pack" inspect "$out/VelmoraSetup.exe"
 echo "== velmora-pack unpack"
