@@ -24,9 +24,24 @@ int PageHeight(int /*tag*/) { return ui::kPageHeight; }
 
 int RoundHalfEven(double value) { return int(std::nearbyint(value)); }
 
+constexpr int kFullBarWidth = 466;
+constexpr int kSkinExcluded = 99;
+
+// The host part of the maker's web address.
+std::string MakerHost() {
+  std::string url = kMakerUrl;
+  const size_t scheme = url.find("://");
+  if (scheme != std::string::npos) url.erase(0, scheme + 3);
+  return url.substr(0, url.find('/'));
+}
+
 }  // namespace
 
 TSetupWizard::TSetupWizard(IPlatform& platform, IWizardHost& host) : platform_(platform), host_(host) {
+  // Tags the window carries: the bar's full width, and the skin's exclusion mark on the glyph controls.
+  window_.Control("imgbar").tag = kFullBarWidth;
+  for (const char* glyph : {"chbAgree", "ch1", "ch2", "ch3", "ch4", "rb1", "rb2"}) window_.Control(glyph).tag = kSkinExcluded;
+  window_.Control("ch2").text = std::string("设置 ") + MakerHost() + " 为首页";
   window_.OnTextChange = [this](const std::string& name) {
     if (name == "edtSetupPath") edtSetupPathChange();
   };
@@ -109,12 +124,14 @@ TSetupWizard::TSetupWizard(IPlatform& platform, IWizardHost& host) : platform_(p
          window_.Control("rb1").checked = false;
        }},
       {"RzBmpButton9", [this] { ShowPage(2); }},
+      {"RzBmpButton8", [this] { RzBmpButton8Click(); }},
       {"RzBmpButton7", close},
       {"RzBmpButton6", close},
       // progress
       {"btTurnBackSetup", close},
       {"RzBmpButton13", close},
       // finish
+      {"RzBmpButton20", [this] { RzBmpButton20Click(); }},
       {"RzBmpButton32", close},
       {"RzBmpButton18", close},
   };

@@ -7,6 +7,12 @@
 namespace velmora::app {
 
 inline constexpr const char* kProductName = "Velmora";
+inline constexpr const char* kPublisher = "Pallmere";
+// The maker's web address, a value of the product build.
+#ifndef VELMORA_MAKER_URL
+#define VELMORA_MAKER_URL "http://www.pallmere.example/"
+#endif
+inline constexpr const char* kMakerUrl = VELMORA_MAKER_URL;
 inline constexpr const char* kApplicationTitle = "Velmora安装向导";
 
 // Files in the installation folder.

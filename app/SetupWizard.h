@@ -12,6 +12,10 @@
 #include "app/WizardHost.h"
 #include "platform/Platform.h"
 
+namespace velmora::zip {
+class TVCLUnZip;
+}
+
 namespace velmora::app {
 
 // Window messages and keys the wizard handles.
@@ -48,6 +52,38 @@ class TSetupWizard {
   // A mouse button went down on the window, a page picture or a label.
   void FormMouseDown();
 
+  // --- Start-up and shutdown ---
+  void FormCreate();
+  // Centres the window on a virtual desktop of this size (halves round to the even neighbour).
+  void CentreOn(int desktopWidth, int desktopHeight);
+  void FormDestroy();
+  // The wizard's message box for `kind` (-1 to 6); any other kind shows nothing and returns 0.
+  int ShowSetupMessage(const std::string& text, int kind);
+
+  // --- Install sequence ---
+  void RzBmpButton8Click();
+  // True when the archive was extracted, or when extraction stopped for a cancellation.
+  bool ExtractArchive();
+  void ZipStartUnZip(zip::TVCLUnZip* sender, int index, std::string& fileName, bool& skip);
+  void ZipTotalPercentDone(zip::TVCLUnZip* sender, int percent);
+  void UpdateProgressBar();
+  void RunPostInstall();
+  void RegisterDlls();
+  void WriteAppPath();
+  void WriteUninstallInfo();
+  int ProgressPercent() const { return progressPercent_; }
+
+  // --- Cancellation ---
+  // The window's close query; true when the window may close.
+  bool FormCloseQuery();
+  void DeleteAppKey();
+
+  // --- Finish ---
+  void RzBmpButton20Click();
+  void SetHomePage(const std::string& address);
+  void CreateShortcut(const std::string& target, const std::string& linkFile);
+  std::string GetQuickLaunchFolder();
+
   // --- Environment check ---
   // False only when the user declined to remove an earlier installation.
   bool CheckEnvironment();
@@ -59,13 +95,19 @@ class TSetupWizard {
  private:
   void Close() { host_.RequestClose(); }
   void MoveWindowVertically(int pageFrom, int pageTo, int sign);
-  void Browse(const std::string& edit, const char* title);
+  void SetStatus(const std::string& text);
+  // Deletes every file the install log names, each followed by its folder when that is empty, and
+  // every logged folder when it is empty.
+  void RemoveLoggedFiles();
+  std::string SetupFolder();  // edtSetupPath's text with a trailing backslash
 
   platform::IPlatform& platform_;
   IWizardHost& host_;
   SetupSession session_;
   TWindowModel window_;
   std::map<std::string, std::function<void()>> clicks_;
+  int progressPercent_ = 0;
+  bool uninstallInfoWritten_ = false;  // this run wrote the uninstall key
 };
 
 }  // namespace velmora::app

@@ -16,6 +16,8 @@ class IWizardHost {
   virtual platform::WindowHandle ApplicationWindow() = 0;
   // The system window of a windowed control (the licence memo, say).
   virtual platform::WindowHandle ControlWindow(const std::string& name) = 0;
+  // Full path of the running setup executable.
+  virtual std::string ExecutablePath() = 0;
   // Asks the window to close, which runs the close query.
   virtual void RequestClose() = 0;
   // The modal folder dialog over the shell's folder tree, starting at `start`; false on Cancel.

@@ -19,6 +19,8 @@ bool DirectoryExists(const std::string& path);
 // Creates the folder and every missing parent; true if the folder exists afterwards.
 bool ForceDirectories(const std::string& path);
 bool RemoveFile(const std::string& path);
+// Removes a folder only when it is empty.
+bool RemoveEmptyFolder(const std::string& path);
 // Replaces `to` with `from` in one step where the system allows it.
 bool RenameFile(const std::string& from, const std::string& to);
 

@@ -43,6 +43,8 @@ bool ForceDirectories(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(NativePath(path).c_str()) == 0; }
 
+bool RemoveEmptyFolder(const std::string& path) { return ::rmdir(NativePath(path).c_str()) == 0; }
+
 bool RenameFile(const std::string& from, const std::string& to) {
   return std::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
 }

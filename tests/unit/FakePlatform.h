@@ -9,8 +9,12 @@
 #include <string>
 #include <vector>
 
+#include <cstdlib>
+
 #include "app/WizardHost.h"
 #include "platform/Platform.h"
+#include "platform/PosixPath.h"
+#include "platform/SysFs.h"
 
 namespace velmora::test {
 
@@ -28,6 +32,8 @@ class FakePlatform : public platform::IPlatform {
   std::deque<int> messageBoxAnswers;  // popped by each message box; OK when empty
   std::vector<std::string> messageBoxes;  // "text|flags|modal"
   bool terminated = false;
+  // File operations on the real file system (through the engines' file layer) instead of the sets.
+  bool realFiles = false;
 
   static std::string Root(RegistryRoot root) { return root == RegistryRoot::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
 
@@ -65,10 +71,12 @@ class FakePlatform : public platform::IPlatform {
     calls.push_back("WriteIniString(" + file + "|" + section + "|" + key + "=" + value + ")");
     return true;
   }
-  bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+  bool FileExists(const std::string& path) override {
+    return realFiles ? sys::FileExists(path) : files.count(path) != 0;
+  }
   bool RemoveFile(const std::string& path) override {
     calls.push_back("RemoveFile(" + path + ")");
-    return files.erase(path) != 0;
+    return realFiles ? sys::RemoveFile(path) : files.erase(path) != 0;
   }
   bool SetAttributes(const std::string& path, uint32_t attributes) override {
     calls.push_back("SetAttributes(" + path + "," + std::to_string(attributes) + ")");
@@ -77,17 +85,20 @@ class FakePlatform : public platform::IPlatform {
   bool CopyFileTo(const std::string& from, const std::string& to) override {
     calls.push_back("CopyFileTo(" + from + "," + to + ")");
     if (!FileExists(from)) return false;
+    if (realFiles) return std::system(("cp '" + sys::NativePath(from) + "' '" + sys::NativePath(to) + "' 2>/dev/null").c_str()) == 0;
     files.insert(to);
     return true;
   }
-  bool DirectoryExists(const std::string& path) override { return folders.count(path) != 0; }
+  bool DirectoryExists(const std::string& path) override {
+    return realFiles ? sys::DirectoryExists(path) : folders.count(path) != 0;
+  }
   bool MakeDirectory(const std::string& path) override {
     calls.push_back("MakeDirectory(" + path + ")");
-    return folders.insert(path).second;
+    return realFiles ? sys::ForceDirectories(path) : folders.insert(path).second;
   }
   bool RemoveEmptyDirectory(const std::string& path) override {
     calls.push_back("RemoveEmptyDirectory(" + path + ")");
-    return folders.erase(path) != 0;
+    return realFiles ? sys::RemoveEmptyFolder(path) : folders.erase(path) != 0;
   }
   bool FreeSpace(const std::string& path, uint64_t& bytes) override {
     auto it = freeSpace.find(path);
@@ -150,6 +161,8 @@ class FakeHost : public app::IWizardHost {
   WindowHandle WizardWindow() override { return 1001; }
   WindowHandle ApplicationWindow() override { return 1000; }
   WindowHandle ControlWindow(const std::string& name) override { return name == "Memo1" ? 2002 : 2000; }
+  std::string executable;
+  std::string ExecutablePath() override { return executable; }
   void RequestClose() override { ++closeRequests; }
   bool PickFolder(const std::string& start, const std::string& title, std::string& folder) override {
     folderDialogs.push_back(start + "|" + title);

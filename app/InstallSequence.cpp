@@ -1,0 +1,275 @@
+// The install sequence: copy the payload out of the setup, decompress it, extract the archive while
+// logging every file, then the data-folder setting, components and registry entries. OS-independent.
+#include "app/ProductContract.h"
+#include "app/SetupWizard.h"
+#include "payload/LZMADeCompressReader.h"
+#include "payload/MemoryStream.h"
+#include "payload/UCovert.h"
+#include "zip/AnsiText.h"
+#include "zip/VCLUnZip.h"
+
+namespace velmora::app {
+
+using namespace velmora::platform;
+
+namespace {
+
+constexpr const char* kStatusUnpacking = "正在解压缩...";
+constexpr const char* kStatusDecompressing = "正在解压缩安装文件...";
+constexpr const char* kStatusCopying = "正在复制文件...";
+constexpr const char* kStatusCopyingFile = "正在复制文件：";
+constexpr const char* kStatusRegisteringDlls = "正在注册DLL...";
+constexpr const char* kStatusUpdatingRegistry = "正在更新注册表...";
+constexpr const char* kStatusUninstallInfo = "正在注册卸载信息...";
+constexpr const char* kStatusDone = "文件安装成功";
+
+constexpr const char* kError8001 = "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8001)";
+constexpr const char* kError8002 = "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8002)";
+constexpr const char* kError8003 = "解安装包失败。(error code 8003)";
+constexpr const char* kError8004 = "解压缩安装包失败。(error code 8004)";
+constexpr const char* kError8005 = "解压缩安装文件失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8005)";
+constexpr const char* kArchiveExtension = ".~tmp~";
+constexpr uint32_t kAttributeHidden = 2;
+constexpr uint32_t kRetryCancelQuestion = kMbTopmost | kMbIconQuestion | kMbRetryCancel;  // 0x40025
+constexpr uint32_t kEntryPause = 10;
+constexpr uint32_t kStepPause = 500;
+
+// The ZIP engine lets the wizard's own message loop run, so its close query works mid-run.
+class WizardZipServices : public zip::TZipServices {
+ public:
+  explicit WizardZipServices(IPlatform& platform) : platform_(platform) {}
+  void ProcessMessages() override { platform_.ProcessMessages(); }
+  int MessageBox(const std::string& text, const std::string&, uint32_t flags) override {
+    return platform_.ShowMessageBox(text, flags, false);
+  }
+
+ private:
+  IPlatform& platform_;
+};
+
+// The part of a path after its last backslash or colon.
+std::string AfterLastSeparator(const std::string& path) {
+  const size_t slash = zip::LastDelimiter(path, '\\'), colon = zip::LastDelimiter(path, ':');
+  size_t cut = std::string::npos;
+  if (slash != std::string::npos) cut = slash;
+  if (colon != std::string::npos && (cut == std::string::npos || colon > cut)) cut = colon;
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+std::string TSetupWizard::SetupFolder() { return WithTrailingBackslash(window_.Control("edtSetupPath").text); }
+
+void TSetupWizard::SetStatus(const std::string& text) {
+  window_.SetText("lbInfo", text);
+  host_.Refresh();
+}
+
+void TSetupWizard::RzBmpButton8Click() {
+  const std::string typed = window_.Control("edtSetupPath").text;
+  if (!platform_.DirectoryExists(typed)) platform_.MakeDirectory(typed);
+  session_.InstallFolder = WithTrailingBackslash(typed);
+  progressPercent_ = 0;
+  UpdateProgressBar();
+  SetStatus(kStatusUnpacking);
+  platform_.ProcessMessages();
+  ShowPage(4);
+  MoveWindowVertically(0, 1, +1);
+  platform_.ProcessMessages();
+  session_.Installing = true;
+  if (session_.Aborted) return;
+
+  std::string& payload = session_.PayloadTempFile;
+  if (platform_.FileExists(payload)) platform_.RemoveFile(payload);
+  platform_.RemoveFile(payload + "~");
+  if (!payload::CopyPayloadOut(host_.ExecutablePath(), payload)) {
+    ShowSetupMessage(kError8001, -1);
+    Close();
+    return;
+  }
+  platform_.SetAttributes(payload, kAttributeHidden);
+  if (!platform_.FileExists(payload)) {
+    platform_.ShowPlainMessage(kError8002);
+    Close();
+    return;
+  }
+
+  SetStatus(kStatusDecompressing);
+  platform_.ProcessMessages();
+  try {
+    payload::TMemoryStream input, output;
+    if (!input.LoadFromFile(payload)) throw Exception("cannot read the payload copy");
+    payload::TLZMADeCompressReader reader;
+    payload += "~";
+    platform_.RemoveFile(payload);
+    // Corrupt data saves no archive; the extraction then reports the missing archive.
+    if (reader.DecompressStream(input, output) && !output.SaveToFile(payload)) {
+      throw Exception("cannot write the archive");
+    }
+  } catch (const std::exception&) {
+    platform_.ShowPlainMessage(kError8005);
+    Close();
+    return;
+  }
+  platform_.RemoveFile(ChangeFileExt(payload, kPayloadCopyExtension));
+  if (session_.Aborted) return;
+
+  SetStatus(kStatusCopying);
+  platform_.ProcessMessages();
+  const bool extracted = ExtractArchive();
+  if (!extracted) Close();
+  // A failed extraction never goes on to the post-install steps, whatever the close query answered.
+  if (!session_.Aborted && extracted) RunPostInstall();
+}
+
+bool TSetupWizard::ExtractArchive() {
+  const std::string& archive = session_.PayloadTempFile;
+  const std::string extension = archive.size() >= 6 ? zip::LowerAscii(archive.substr(archive.size() - 6)) : "";
+  if (!platform_.FileExists(archive) || extension != kArchiveExtension) {
+    ShowSetupMessage(kError8004, 0);
+    platform_.RemoveFile(archive);
+    return false;
+  }
+  session_.InstallLog.Clear();
+
+  WizardZipServices services(platform_);
+  bool entryFailed = false;
+  {
+    zip::TVCLUnZip engine(services);
+    try {
+      engine.SetZipName(archive);
+      engine.ReadCatalogue();
+      engine.SetDestDir(SetupFolder());
+      engine.DoAll = true;
+      engine.SetDestDir(SetupFolder());
+      engine.RecreateDirs = true;
+      engine.RetainAttributes = true;
+      engine.ReplaceReadOnly = true;
+      engine.OverwriteMode = zip::TUZOverwriteMode::Always;
+      engine.OnTotalPercentDone = [this](zip::TVCLUnZip* sender, int percent) { ZipTotalPercentDone(sender, percent); };
+      engine.OnStartUnZip = [this](zip::TVCLUnZip* sender, int index, std::string& name, bool& skip) {
+        ZipStartUnZip(sender, index, name, skip);
+      };
+      // A damaged entry fails the installation; entries skipped after a cancellation do not.
+      engine.OnBadCRC = [&](zip::TVCLUnZip*, int32_t, int32_t, int) { entryFailed = true; };
+      engine.OnSkippingFile = [&](zip::TVCLUnZip*, zip::TSkipReason, const std::string&, int, bool&) {
+        entryFailed = true;
+      };
+      if (session_.Aborted) return true;
+      engine.ExtractEntries();
+    } catch (const std::exception&) {
+      ShowSetupMessage(kError8003, 0);
+      return false;
+    }
+  }
+  if (session_.Aborted) {
+    // The rollback could not delete the file the engine held open then; it is closed now.
+    RemoveLoggedFiles();
+    return true;
+  }
+  if (entryFailed) {
+    ShowSetupMessage(kError8003, 0);
+    return false;
+  }
+
+  try {
+    session_.InstallLog.Save(session_.InstallFolder + kInstallLogName);
+  } catch (const std::exception&) {
+  }
+  const std::string midasTarget = session_.SystemFolder + kRuntimeDll;
+  if (!platform_.CopyFileTo(session_.InstallFolder + kRuntimeDll, midasTarget)) {
+    const std::string text = std::string("复制文件 \"") + midasTarget + "\" 失败，请关闭其他程序后重试。";
+    ShowSetupMessage(text, 0);
+    if (platform_.ShowMessageBox(text, kRetryCancelQuestion, false) == kIdRetry) {
+      platform_.CopyFileTo(session_.InstallFolder + kRuntimeDll, midasTarget);
+    }
+  }
+  const std::string dataFolder = window_.Control("rb1").checked ? SetupFolder()
+                                                                 : WithTrailingBackslash(window_.Control("edtUserpath").text);
+  platform_.WriteIniString(session_.InstallFolder + kStationIni, kStationSection, kStationKey, dataFolder);
+  platform_.RemoveFile(archive);
+  return true;
+}
+
+void TSetupWizard::ZipStartUnZip(zip::TVCLUnZip*, int, std::string& fileName, bool& skip) {
+  session_.InstallLog.Append(kFileLinePrefix + fileName);
+  if (session_.Aborted) {
+    skip = true;
+    return;
+  }
+  SetStatus(kStatusCopyingFile + AfterLastSeparator(fileName) + " ...");
+  platform_.Pause(kEntryPause);
+}
+
+void TSetupWizard::ZipTotalPercentDone(zip::TVCLUnZip*, int percent) {
+  if (session_.Aborted) return;
+  progressPercent_ = percent;
+  UpdateProgressBar();
+}
+
+void TSetupWizard::UpdateProgressBar() {
+  progressPercent_ = progressPercent_ < 0 ? 0 : progressPercent_ > 100 ? 100 : progressPercent_;
+  TControlState& bar = window_.Control("imgbar");
+  bar.width = progressPercent_ * bar.tag / 100;
+  host_.Refresh();
+}
+
+void TSetupWizard::RunPostInstall() {
+  SetStatus(kStatusRegisteringDlls);
+  RegisterDlls();
+  platform_.Pause(kStepPause);
+  SetStatus(kStatusUpdatingRegistry);
+  WriteAppPath();
+  platform_.Pause(kStepPause);
+  SetStatus(kStatusUninstallInfo);
+  WriteUninstallInfo();
+  platform_.Pause(kStepPause);
+  SetStatus(kStatusDone);
+  platform_.Pause(kStepPause);
+  ShowPage(5);
+  MoveWindowVertically(0, 1, -1);
+}
+
+void TSetupWizard::RegisterDlls() {
+  const WindowHandle owner = host_.WizardWindow();
+  // regsvr32 by its full path, so that no program of that name beside the setup is ever started.
+  const std::string midas = platform_.FileExists(session_.SystemFolder + kRuntimeDll)
+                                ? session_.SystemFolder + kRuntimeDll
+                                : session_.InstallFolder + kRuntimeDll;
+  platform_.ExecuteShell(owner, "open", session_.SystemFolder + "regsvr32.exe", "/s \"" + midas + "\"", "", kShowHide);
+  for (const char* batch : {kRegisterPaymentBatch, kRegisterModulesBatch}) {
+    if (platform_.FileExists(session_.InstallFolder + batch)) {
+      platform_.ExecuteShell(owner, "open", session_.InstallFolder + batch, "", "", kShowNormal);
+    }
+  }
+}
+
+void TSetupWizard::WriteAppPath() {
+  try {
+    platform_.RegWriteString(RegistryRoot::kCurrentUser, kAppKey, kAppPathValue, session_.InstallFolder);
+  } catch (const ERegistryException&) {
+  }
+}
+
+void TSetupWizard::WriteUninstallInfo() {
+  const std::string& folder = session_.InstallFolder;
+  try {
+    auto write = [this](const char* name, const std::string& value) {
+      platform_.RegWriteString(RegistryRoot::kLocalMachine, kUninstallKey, name, value);
+      uninstallInfoWritten_ = true;
+    };
+    write("DisplayIcon", folder + kProductExe + ",0");
+    write("DisplayName", kProductName);
+    write("HelpLink", kMakerUrl);
+    write("InstallLocation", folder);
+    write(kUninstallStringValue, folder + kUninstallerExe);
+    write("URLInfoAbout", kMakerUrl);
+    write("Publisher", kPublisher);
+    write("URLUpdateInfo", folder + kUpdaterExe);
+    platform_.RegWriteInteger(RegistryRoot::kLocalMachine, kUninstallKey, "NoModify", 1);
+    platform_.RegWriteInteger(RegistryRoot::kLocalMachine, kUninstallKey, "NoRepair", 1);
+  } catch (const ERegistryException&) {
+  }
+}
+
+}  // namespace velmora::app

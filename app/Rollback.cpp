@@ -1,0 +1,72 @@
+// The close query and the rollback of a cancelled installation. OS-independent.
+#include "app/ProductContract.h"
+#include "app/SetupWizard.h"
+#include "zip/AnsiText.h"
+
+namespace velmora::app {
+
+using namespace velmora::platform;
+
+namespace {
+
+constexpr const char* kQuitQuestion = "确认退出安装程序？";
+// Three lines, each pair separated by LF CR.
+constexpr const char* kQuitInstallingQuestion =
+    "程序还未安装完成，如果您现在退出，程序将不会被安装。\n\r您可以稍后再次运行安装程序来完成安装。\n\r确认退出安装程序？";
+constexpr uint32_t kQuestionFlags = kMbIconQuestion | kMbYesNo;  // 0x24, not topmost
+constexpr const char* kRollingBack = "正在回滚安装";
+constexpr const char* kDeletingFiles = "正在删除已安装的文件...";
+constexpr const char* kRemoverLowerCase = "remover.exe";
+
+std::string WithoutTrailingBackslash(std::string folder) {
+  if (!folder.empty() && zip::LastDelimiter(folder, '\\') == folder.size() - 1) folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+bool TSetupWizard::FormCloseQuery() {
+  if (!session_.Installing) return platform_.ShowMessageBox(kQuitQuestion, kQuestionFlags, true) == kIdYes;
+  if (platform_.ShowMessageBox(kQuitInstallingQuestion, kQuestionFlags, true) != kIdYes) return false;
+
+  session_.Aborted = true;
+  window_.SetText("Label11", kRollingBack);
+  SetStatus(kDeletingFiles);
+  RemoveLoggedFiles();
+  DeleteAppKey();
+  // An uninstall entry this run wrote would point at files that are gone now.
+  if (uninstallInfoWritten_) {
+    try {
+      platform_.RegRemoveKey(RegistryRoot::kLocalMachine, kUninstallKey);
+    } catch (const ERegistryException&) {
+    }
+  }
+  platform_.RemoveFile(SetupFolder() + kInstallLogName);
+  platform_.RemoveFile(SetupFolder() + kRemoverLowerCase);
+  platform_.RemoveFile(session_.PayloadTempFile);
+  platform_.RemoveFile(ChangeFileExt(session_.PayloadTempFile, kPayloadCopyExtension));
+  return true;
+}
+
+void TSetupWizard::RemoveLoggedFiles() {
+  for (const std::string& line : session_.InstallLog.Lines()) {
+    const std::optional<TLogItem> item = ReadLogLine(line);
+    if (!item) continue;
+    if (item->kind == TLogItem::Kind::kFile) {
+      platform_.RemoveFile(item->path);
+      // Only the file's own folder, once, and only when it is empty by now.
+      platform_.RemoveEmptyDirectory(WithoutTrailingBackslash(zip::ExtractFilePath(item->path)));
+    } else if (platform_.DirectoryExists(WithoutTrailingBackslash(item->path))) {
+      platform_.RemoveEmptyDirectory(WithoutTrailingBackslash(item->path));
+    }
+  }
+}
+
+void TSetupWizard::DeleteAppKey() {
+  try {
+    platform_.RegRemoveKey(RegistryRoot::kCurrentUser, kAppKey);
+  } catch (const ERegistryException&) {
+  }
+}
+
+}  // namespace velmora::app
