@@ -14,6 +14,7 @@
 #include "app/WizardHost.h"
 #include "platform/Platform.h"
 #include "platform/PosixPath.h"
+#include "platform/SysFile.h"
 #include "platform/SysFs.h"
 
 namespace velmora::test {
@@ -37,10 +38,15 @@ class FakePlatform : public platform::IPlatform {
 
   static std::string Root(RegistryRoot root) { return root == RegistryRoot::kLocalMachine ? "HKLM\\" : "HKCU\\"; }
 
-  std::string TempFolder() override { return "C:\\Temp\\"; }
-  std::string SystemFolder() override { return "C:\\Windows\\system32\\"; }
+  std::string tempFolder = "C:\\Temp\\";
+  std::string systemFolder = "C:\\Windows\\system32\\";
+  std::string programFiles = "C:\\Program Files\\";
+  std::function<void()> onProcessMessages;  // runs at every message-processing point
+
+  std::string TempFolder() override { return tempFolder; }
+  std::string SystemFolder() override { return systemFolder; }
   std::string SpecialFolderByIdList(platform::SpecialFolder f) override {
-    return f == platform::SpecialFolder::kProgramFiles ? "C:\\Program Files\\" : "C:\\Users\\u\\Documents\\";
+    return f == platform::SpecialFolder::kProgramFiles ? programFiles : "C:\\Users\\u\\Documents\\";
   }
   std::string SpecialFolderByPath(platform::SpecialFolder f) override {
     return f == platform::SpecialFolder::kDesktop ? "C:\\Users\\u\\Desktop\\" : "C:\\Users\\u\\Start Menu\\Programs\\";
@@ -69,6 +75,12 @@ class FakePlatform : public platform::IPlatform {
   bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                       const std::string& value) override {
     calls.push_back("WriteIniString(" + file + "|" + section + "|" + key + "=" + value + ")");
+    if (realFiles) {
+      // Enough of a profile file for the tests: the section and the one key.
+      sys::File f = sys::File::Open(file, sys::OpenMode::kCreateTruncate);
+      const std::string text = "[" + section + "]\r\n" + key + "=" + value + "\r\n";
+      return f && f.Write(text.data(), text.size());
+    }
     return true;
   }
   bool FileExists(const std::string& path) override {
@@ -149,7 +161,9 @@ class FakePlatform : public platform::IPlatform {
     calls.push_back("Terminate");
     terminated = true;
   }
-  void ProcessMessages() override {}
+  void ProcessMessages() override {
+    if (onProcessMessages) onProcessMessages();
+  }
 };
 
 class FakeHost : public app::IWizardHost {

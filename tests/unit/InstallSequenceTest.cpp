@@ -1,0 +1,221 @@
+// The install sequence, the close query with its rollback, and the finish actions, run natively on
+// real files in a scratch folder with the registry, shell and message boxes of the test double.
+#include "app/SetupWizard.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "FakePlatform.h"
+#include "TestSupport.h"
+#include "app/ProductContract.h"
+
+namespace velmora::app {
+namespace {
+
+using platform::kIdNo;
+using platform::kIdYes;
+
+// A wizard whose folders lie in a scratch folder, written with backslashes as on Windows.
+struct Installer {
+  test::ScratchDir dir;
+  std::string root = dir / "";
+  test::FakePlatform platform;
+  test::FakeHost host;
+  TSetupWizard wizard{platform, host};
+  TWindowModel& window = wizard.Window();
+  SetupSession& session = wizard.Session();
+
+  explicit Installer(const char* setup) {
+    root.pop_back();
+    platform.realFiles = true;
+    platform.tempFolder = root + "\\temp\\";
+    platform.systemFolder = root + "\\system32\\";
+    platform.programFiles = root + "\\Program Files\\";
+    sys::ForceDirectories(platform.tempFolder);
+    sys::ForceDirectories(platform.systemFolder);
+    host.executable = std::string(VELMORA_FIXTURE_DIR) + "/" + setup;
+    wizard.FormCreate();
+  }
+  std::string Installed(const std::string& name) const { return root + "\\Program Files\\Velmora\\" + name; }
+  bool Called(const std::string& call) const {
+    return std::find(platform.calls.begin(), platform.calls.end(), call) != platform.calls.end();
+  }
+  bool HasRegistry(const std::string& path) const { return platform.registry.count(path) != 0; }
+};
+
+const std::string kAppPath = std::string("HKCU\\") + kAppKey + "\\" + kAppPathValue;
+const std::string kUninstallString = std::string("HKLM\\") + kUninstallKey + "\\" + kUninstallStringValue;
+
+TEST(InstallSequence, InstallsLogsRegistersAndEndsOnTheFinishPage) {
+  Installer i("setup-ok.exe");
+  EXPECT_EQ(i.window.Control("edtSetupPath").text, i.root + "\\Program Files\\Velmora\\");
+  i.wizard.ShowPage(3);
+  i.wizard.Click("RzBmpButton8");
+
+  EXPECT_EQ(i.window.currentPage, 5);
+  EXPECT_TRUE(i.session.Installing);
+  EXPECT_EQ(i.window.Control("lbInfo").text, "文件安装成功");
+  EXPECT_EQ(i.window.Control("imgbar").width, 466);
+  for (const char* file : {"DeskClient.exe", "Remover.exe", "midas.dll", "docs\\readme.txt"}) {
+    EXPECT_TRUE(sys::FileExists(i.Installed(file))) << file;
+  }
+  // The log: one File= line per entry, saved with CR LF.
+  const test::Bytes log = test::ReadFile(sys::NativePath(i.Installed("install.log")));
+  const std::string text(log.begin(), log.end());
+  EXPECT_NE(text.find("File=" + i.Installed("docs\\readme.txt") + "\r\n"), std::string::npos);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
+
+  EXPECT_TRUE(sys::FileExists(i.platform.systemFolder + "midas.dll"));
+  EXPECT_TRUE(i.Called("ExecuteShell(1001,open," + i.platform.systemFolder + "regsvr32.exe,/s \"" +
+                       i.platform.systemFolder + "midas.dll\",,0)"));
+  EXPECT_TRUE(i.Called("WriteIniString(" + i.Installed("Station.ini") + "|UserData|path=" + i.Installed("") + ")"));
+  EXPECT_EQ(i.platform.registry[kAppPath], i.Installed(""));
+  EXPECT_EQ(i.platform.registry[kUninstallString], i.Installed("Remover.exe"));
+  EXPECT_EQ(i.platform.registry[std::string("HKLM\\") + kUninstallKey + "\\NoRepair"], "1");
+  // The payload copy and the archive are gone.
+  EXPECT_FALSE(sys::FileExists(i.session.PayloadTempFile));
+  EXPECT_FALSE(sys::FileExists(i.platform.tempFolder + kPayloadTempName));
+}
+
+TEST(InstallSequence, ProgressBarWidths) {
+  Installer i("setup-ok.exe");
+  const std::pair<int, int> cases[] = {{0, 0}, {1, 4}, {33, 153}, {50, 233}, {99, 461}, {100, 466}, {150, 466}, {-5, 0}};
+  for (const auto& [percent, width] : cases) {
+    i.wizard.ZipTotalPercentDone(nullptr, percent);
+    EXPECT_EQ(i.window.Control("imgbar").width, width) << percent;
+  }
+}
+
+// Each failure shows its error, asks the window to close, and never reaches the finish page, even
+// when the close question is answered No.
+TEST(InstallSequence, FailuresShowTheirErrorAndStopBeforeThePostInstallSteps) {
+  struct Case {
+    const char* setup;
+    const char* message;
+    uint32_t flags;
+  } cases[] = {
+      {"setup-corrupt.exe", "解压缩安装包失败。(error code 8004)", 0x40040},
+      {"setup-badcrc.exe", "解安装包失败。(error code 8003)", 0x40040},
+      {"python-eopm.lzma", "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8001)", 0x40010},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.setup);
+    Installer i(c.setup);
+    i.wizard.ShowPage(3);
+    i.wizard.Click("RzBmpButton8");
+    ASSERT_FALSE(i.platform.messageBoxes.empty());
+    EXPECT_EQ(i.platform.messageBoxes[0], std::string(c.message) + "|" + std::to_string(c.flags) + "|direct");
+    EXPECT_EQ(i.host.closeRequests, 1);
+    EXPECT_EQ(i.window.currentPage, 4);
+    EXPECT_NE(i.window.Control("lbInfo").text, "文件安装成功");
+    EXPECT_FALSE(i.HasRegistry(kAppPath));
+    EXPECT_FALSE(i.HasRegistry(kUninstallString));
+  }
+}
+
+TEST(InstallSequence, CancelDuringExtractionLeavesNoInstalledFile) {
+  Installer i("setup-ok.exe");
+  i.wizard.ShowPage(3);
+  // The user presses Cancel while the third entry is being written; the engine pumps messages.
+  int entries = 0;
+  i.platform.onProcessMessages = [&] {
+    if (i.session.InstallLog.Lines().size() == 3 && entries++ == 0) {
+      i.platform.messageBoxAnswers = {kIdYes};
+      EXPECT_TRUE(i.wizard.FormCloseQuery());
+    }
+  };
+  i.wizard.Click("RzBmpButton8");
+  EXPECT_TRUE(i.session.Aborted);
+  EXPECT_EQ(i.window.Control("Label11").text, "正在回滚安装");
+  for (const char* file : {"DeskClient.exe", "Remover.exe", "midas.dll", "docs\\readme.txt", "install.log"}) {
+    EXPECT_FALSE(sys::FileExists(i.Installed(file))) << file;
+  }
+  EXPECT_FALSE(i.HasRegistry(kAppPath));
+  EXPECT_FALSE(i.HasRegistry(kUninstallString));
+  EXPECT_EQ(i.window.currentPage, 4);
+  const std::string question = i.platform.messageBoxes.at(0);
+  EXPECT_EQ(question, "程序还未安装完成，如果您现在退出，程序将不会被安装。\n\r您可以稍后再次运行安装程序来完成安装。\n\r"
+                      "确认退出安装程序？|36|modal");
+}
+
+TEST(Rollback, OnlyEachFilesOwnFolderIsTriedWhenTheFileGoes) {
+  for (bool subFirst : {false, true}) {
+    SCOPED_TRACE(subFirst);
+    Installer i("setup-ok.exe");
+    const std::string install = i.root + "\\install\\";
+    sys::ForceDirectories(install + "sub");
+    test::WriteFile(sys::NativePath(install + "a.dll"), {1});
+    test::WriteFile(sys::NativePath(install + "sub\\b.dll"), {2});
+    i.session.Installing = true;
+    if (subFirst) {
+      i.session.InstallLog.Append("File=" + install + "sub\\b.dll");
+      i.session.InstallLog.Append("File=" + install + "a.dll");
+    } else {
+      i.session.InstallLog.Append("File=" + install + "a.dll");
+      i.session.InstallLog.Append("File=" + install + "sub\\b.dll");
+    }
+    i.platform.registry[kAppPath] = "x";
+    i.platform.messageBoxAnswers = {kIdYes};
+    EXPECT_TRUE(i.wizard.FormCloseQuery());
+    EXPECT_FALSE(sys::FileExists(install + "a.dll"));
+    EXPECT_FALSE(sys::DirectoryExists(install + "sub"));
+    EXPECT_EQ(sys::DirectoryExists(install), !subFirst);
+    EXPECT_FALSE(i.HasRegistry(kAppPath));
+  }
+}
+
+TEST(CloseQuery, QuestionsBeforeAndDuringInstallation) {
+  Installer i("setup-ok.exe");
+  i.platform.messageBoxAnswers = {kIdNo, kIdYes};
+  EXPECT_FALSE(i.wizard.FormCloseQuery());
+  EXPECT_TRUE(i.wizard.FormCloseQuery());
+  EXPECT_EQ(i.platform.messageBoxes[0], "确认退出安装程序？|36|modal");
+  i.session.Installing = true;
+  i.platform.messageBoxAnswers = {kIdNo};
+  EXPECT_FALSE(i.wizard.FormCloseQuery());
+  EXPECT_FALSE(i.session.Aborted);
+}
+
+TEST(Finish, OptionsShortcutsLogAndTheEnd) {
+  for (bool options : {true, false}) {
+    SCOPED_TRACE(options);
+    Installer i("setup-ok.exe");
+    i.wizard.ShowPage(3);
+    i.wizard.Click("RzBmpButton8");
+    ASSERT_EQ(i.window.currentPage, 5);
+    i.platform.registry["HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\AppData"] =
+        "C:\\Users\\u\\AppData\\Roaming";
+    for (const char* box : {"ch1", "ch2", "ch3", "ch4"}) i.window.Control(box).checked = options;
+    const size_t before = i.session.InstallLog.Lines().size();
+    i.wizard.Click("RzBmpButton20");
+
+    const std::vector<std::string>& log = i.session.InstallLog.Lines();
+    const std::string menu = "C:\\Users\\u\\Start Menu\\Programs\\Velmora\\";
+    std::vector<std::string> expected;
+    if (options) {
+      expected = {"File=C:\\Users\\u\\Desktop\\Velmora.lnk",
+                  "File=C:\\Users\\u\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch\\Velmora.lnk"};
+    }
+    for (const std::string& line : {"File=" + menu + "Velmora.lnk", "File=" + menu + "卸载 Velmora.lnk",
+                                    "File=" + menu + "自动更新程序.lnk", "Dir=" + menu}) {
+      expected.push_back(line);
+    }
+    EXPECT_EQ(std::vector<std::string>(log.begin() + long(before), log.end()), expected);
+    EXPECT_FALSE(i.session.Installing);
+    EXPECT_TRUE(i.platform.terminated);
+    EXPECT_EQ(i.HasRegistry("HKCU\\SoftWare\\MicroSoft\\Internet Explorer\\Main\\Start Page"), options);
+    const auto started = std::find(i.platform.calls.begin(), i.platform.calls.end(),
+                                   "ExecuteShell(1001,open," + i.Installed("DeskClient.exe") + ",," + i.Installed("") + ",0)");
+    EXPECT_EQ(started != i.platform.calls.end(), options);
+    if (options) {
+      const auto menuLink = std::find_if(i.platform.calls.begin(), i.platform.calls.end(), [&](const std::string& c) {
+        return c.rfind("CreateShellLink(" + menu, 0) == 0;
+      });
+      EXPECT_LT(started, menuLink);  // the product starts before the Start-menu shortcuts exist
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::app
