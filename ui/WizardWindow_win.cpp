@@ -1,0 +1,399 @@
+// The wizard's Win32 window: one borderless top-level window whose controls are plain standard
+// controls built from the window description. Every state change goes through the window model;
+// Sync() copies the model onto the controls after each event.
+#include "ui/WizardWindow_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/LicenceText.h"
+#include "app/ProductContract.h"
+
+namespace velmora::ui {
+
+namespace {
+
+constexpr const char* kWindowClass = "TfrmKestrinSetupMain";
+constexpr UINT_PTR kTimerShow = 1;
+constexpr int kFirstControlId = 100;
+constexpr int kTitleBandHeight = 24;
+constexpr int kButtonBandTop = 340;
+
+// Background colours of the placeholder page pictures, by page Tag.
+COLORREF PageColour(int tag) {
+  switch (tag) {
+    case 6:
+    case 5:
+      return RGB(236, 240, 246);
+    case 3:
+      return RGB(248, 248, 248);
+    default:
+      return RGB(255, 255, 255);
+  }
+}
+
+std::string WindowText(HWND window) {
+  char text[4096];
+  const int n = GetWindowTextA(window, text, sizeof text);
+  return std::string(text, n > 0 ? size_t(n) : 0);
+}
+
+}  // namespace
+
+struct Win32WizardWindow::Impl {
+  Win32WizardWindow& owner;
+  platform::Win32Platform& platform;
+  std::unique_ptr<app::TSetupWizard> wizard;
+  HWND window = nullptr;
+  HFONT font = nullptr;
+  HFONT boldFont = nullptr;
+  HBRUSH trackBrush = nullptr;
+  HBRUSH barBrush = nullptr;
+  std::map<int, HBRUSH> pageBrushes;  // the placeholder pictures' colours, for the labels on them
+  std::map<std::string, HWND> controls;
+  std::map<int, std::string> names;  // by control id
+  WNDPROC memoProc = nullptr;
+  bool syncing = false;
+  bool timerRunning = false;
+  bool closing = false;
+  int paintedPage = -2;
+
+  Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Impl* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+      self = static_cast<Impl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      self->window = hwnd;
+    }
+    if (self == nullptr || self->wizard == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+    return self->Handle(message, wParam, lParam);
+  }
+
+  static LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Impl* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (message == WM_KEYDOWN) self->wizard->KeyDown("Memo1", uint32_t(wParam));
+    return CallWindowProcA(self->memoProc, hwnd, message, wParam, lParam);
+  }
+
+  bool Create() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA cls = {};
+    cls.lpfnWndProc = WindowProc;
+    cls.hInstance = instance;
+    cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    cls.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&cls)) return false;
+    // The 12-pixel song typeface of the window and its 14-pixel bold heading variant, GB2312.
+    font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
+    boldFont = CreateFontA(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
+    trackBrush = CreateSolidBrush(RGB(210, 220, 235));
+    barBrush = CreateSolidBrush(RGB(40, 110, 210));
+    window = CreateWindowExA(0, kWindowClass, app::kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                             kPageWidth + 1, kPageHeight + 1, nullptr, nullptr, instance, this);
+    if (window == nullptr) return false;
+    CreateControls(instance);
+    return true;
+  }
+
+  void CreateControls(HINSTANCE instance) {
+    int id = kFirstControlId;
+    for (const ControlDescription& d : Controls()) {
+      if (d.kind == ControlKind::kPicture) continue;  // painted by the window itself
+      const char* cls = "STATIC";
+      DWORD style = WS_CHILD;
+      DWORD exStyle = 0;
+      switch (d.kind) {
+        case ControlKind::kLabel:
+          style |= SS_LEFT | SS_NOPREFIX;
+          break;
+        case ControlKind::kWrappingLabel:
+          style |= SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL;
+          break;
+        case ControlKind::kCheckBox:
+          cls = "BUTTON";
+          style |= BS_CHECKBOX | WS_TABSTOP;
+          break;
+        case ControlKind::kRadioButton:
+          cls = "BUTTON";
+          style |= BS_RADIOBUTTON | WS_TABSTOP;
+          break;
+        case ControlKind::kFramedEdit:
+          cls = "EDIT";
+          style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+          break;
+        case ControlKind::kMemo:
+          cls = "EDIT";
+          style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_TABSTOP;
+          exStyle = WS_EX_CLIENTEDGE;
+          break;
+        case ControlKind::kProgressTrack:
+        case ControlKind::kProgressBar:
+          style |= SS_NOTIFY;  // owns its clicks: no drag from the bar
+          break;
+        default:  // bitmap buttons as push buttons
+          cls = "BUTTON";
+          style |= BS_PUSHBUTTON | WS_TABSTOP;
+          break;
+      }
+      HWND control = CreateWindowExA(exStyle, cls, d.text != nullptr ? d.text : "", style, d.left, d.top,
+                                     d.width, d.height, window, reinterpret_cast<HMENU>(intptr_t(id)), instance,
+                                     nullptr);
+      SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(d.boldLarge ? boldFont : font), FALSE);
+      if (d.kind == ControlKind::kLabel) AutoSize(control, d);
+      controls[d.name] = control;
+      names[id++] = d.name;
+    }
+    HWND memo = controls["Memo1"];
+    SetWindowTextA(memo, app::LicenceText());
+    SetWindowLongPtrA(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    memoProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
+  }
+
+  // A single-line label takes the size of its text.
+  void AutoSize(HWND label, const ControlDescription& d) {
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
+    const std::string text = WindowText(label);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    SetWindowPos(label, nullptr, 0, 0, size.cx + 1, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  HBRUSH PageBrush(int tag) {
+    HBRUSH& brush = pageBrushes[tag];
+    if (brush == nullptr) brush = CreateSolidBrush(PageColour(tag));
+    return brush;
+  }
+
+  void Sync() {
+    syncing = true;
+    app::TWindowModel& model = wizard->Window();
+    for (const ControlDescription& d : Controls()) {
+      auto found = controls.find(d.name);
+      if (found == controls.end()) continue;
+      HWND control = found->second;
+      const app::TControlState& state = model.Control(d.name);
+      auto page = model.pageVisible.find(d.pageTag);
+      const bool shown = page != model.pageVisible.end() && page->second && state.visible;
+      if (d.name != std::string("Memo1") && WindowText(control) != state.text) {
+        SetWindowTextA(control, state.text.c_str());
+        if (d.kind == ControlKind::kLabel) AutoSize(control, d);
+      }
+      EnableWindow(control, state.enabled);
+      if (d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) {
+        SendMessageA(control, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+      }
+      if (d.kind == ControlKind::kProgressBar) {
+        SetWindowPos(control, nullptr, state.left, state.top, state.width, state.height > 0 ? state.height : 13,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      if (bool(IsWindowVisible(control)) != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    if (r.left != model.left || r.top != model.top || r.right - r.left != model.width || r.bottom - r.top != model.height) {
+      SetWindowPos(window, nullptr, model.left, model.top, model.width, model.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (model.tmshow.running != timerRunning) {
+      timerRunning = model.tmshow.running;
+      if (timerRunning) {
+        SetTimer(window, kTimerShow, model.tmshow.interval, nullptr);
+      } else {
+        KillTimer(window, kTimerShow);
+      }
+    }
+    if (!model.focused.empty()) {
+      SetFocus(controls[model.focused]);
+      model.focused.clear();
+    }
+    if (model.hidden && IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
+    if (model.currentPage != paintedPage) {
+      paintedPage = model.currentPage;
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    syncing = false;
+  }
+
+  void PaintPage(HDC dc) {
+    const int page = wizard->Window().currentPage;
+    RECT all = {0, 0, kPageWidth + 1, kPageHeight + 1};
+    HBRUSH face = CreateSolidBrush(PageColour(page));
+    FillRect(dc, &all, face);
+    DeleteObject(face);
+    // The placeholder picture: a dark title band with the window title, a light button band.
+    RECT title = {0, 0, kPageWidth, kTitleBandHeight};
+    HBRUSH dark = CreateSolidBrush(RGB(32, 58, 104));
+    FillRect(dc, &title, dark);
+    DeleteObject(dark);
+    RECT buttons = {0, kButtonBandTop, kPageWidth, kPageHeight};
+    HBRUSH light = CreateSolidBrush(RGB(228, 232, 238));
+    FillRect(dc, &buttons, light);
+    DeleteObject(light);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT text = {8, 0, kPageWidth - 30, kTitleBandHeight};
+    DrawTextA(dc, app::kApplicationTitle, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(dc, old);
+  }
+
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_COMMAND: {
+        auto found = names.find(LOWORD(wParam));
+        if (found == names.end() || syncing) break;
+        const std::string& name = found->second;
+        if (HIWORD(wParam) == EN_CHANGE) {
+          wizard->Window().SetText(name, WindowText(controls[name]));
+        } else if (HIWORD(wParam) == BN_CLICKED) {
+          wizard->Click(name);
+        } else {
+          break;
+        }
+        Sync();
+        return 0;
+      }
+      case WM_TIMER:
+        if (wParam == kTimerShow) {
+          wizard->tmshowTimer();
+          Sync();
+        }
+        return 0;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        wizard->FormMouseDown();
+        return 0;
+      case WM_KEYDOWN:
+        wizard->KeyDown("", uint32_t(wParam));
+        break;
+      case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        HWND control = reinterpret_cast<HWND>(lParam);
+        if (control == controls["Image1"]) return reinterpret_cast<LRESULT>(trackBrush);
+        if (control == controls["imgbar"]) return reinterpret_cast<LRESULT>(barBrush);
+        if (control == controls["edtUserpath"] || control == controls["Memo1"]) break;
+        // Labels and glyph controls take the colour of the page behind them.
+        const int page = wizard->Window().currentPage;
+        SetBkColor(dc, PageColour(page));
+        return reinterpret_cast<LRESULT>(PageBrush(page));
+      }
+      case WM_ERASEBKGND:
+        return 1;  // the page is painted whole in WM_PAINT
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        PaintPage(dc);
+        EndPaint(window, &ps);
+        return 0;
+      }
+      case WM_CLOSE:
+        owner.RequestClose();
+        return 0;
+      default:
+        if (message == app::kUninstallerDoneMessage) {
+          wizard->HandleMessage(message, wParam);
+          Sync();
+          return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+};
+
+Win32WizardWindow::Win32WizardWindow(platform::Win32Platform& platform) : impl_(std::make_unique<Impl>(*this, platform)) {}
+
+Win32WizardWindow::~Win32WizardWindow() {
+  if (impl_->window != nullptr) DestroyWindow(impl_->window);
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont),
+                    static_cast<HGDIOBJ>(impl_->trackBrush), static_cast<HGDIOBJ>(impl_->barBrush)}) {
+    if (o != nullptr) DeleteObject(o);
+  }
+  for (const auto& [tag, brush] : impl_->pageBrushes) DeleteObject(brush);
+}
+
+int Win32WizardWindow::Run() {
+  impl_->wizard = std::make_unique<app::TSetupWizard>(impl_->platform, *this);
+  if (!impl_->Create()) return 1;
+  impl_->platform.SetApplicationWindow(reinterpret_cast<platform::WindowHandle>(impl_->window));
+  impl_->wizard->FormCreate();
+  impl_->wizard->CentreOn(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  impl_->Sync();
+  ShowWindow(impl_->window, SW_SHOWNORMAL);
+  UpdateWindow(impl_->window);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  impl_->wizard->FormDestroy();
+  return 0;
+}
+
+platform::WindowHandle Win32WizardWindow::WizardWindow() { return reinterpret_cast<platform::WindowHandle>(impl_->window); }
+
+platform::WindowHandle Win32WizardWindow::ApplicationWindow() { return WizardWindow(); }
+
+platform::WindowHandle Win32WizardWindow::ControlWindow(const std::string& name) {
+  auto found = impl_->controls.find(name);
+  return found == impl_->controls.end() ? 0 : reinterpret_cast<platform::WindowHandle>(found->second);
+}
+
+std::string Win32WizardWindow::ExecutablePath() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n);
+}
+
+void Win32WizardWindow::RequestClose() {
+  if (impl_->closing) return;
+  if (!impl_->wizard->FormCloseQuery()) {
+    impl_->Sync();
+    return;
+  }
+  // Closing the only window ends the program once the code beneath this call has returned.
+  impl_->closing = true;
+  ShowWindow(impl_->window, SW_HIDE);
+  PostQuitMessage(0);
+}
+
+namespace {
+
+int CALLBACK SelectStart(HWND window, UINT message, LPARAM, LPARAM start) {
+  if (message == BFFM_INITIALIZED) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
+  return 0;
+}
+
+}  // namespace
+
+bool Win32WizardWindow::PickFolder(const std::string& start, const std::string& title, std::string& folder) {
+  char chosen[MAX_PATH] = {};
+  BROWSEINFOA info = {};
+  info.hwndOwner = impl_->window;
+  info.pszDisplayName = chosen;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  info.lpfn = SelectStart;
+  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+  const bool ok = list != nullptr && SHGetPathFromIDListA(list, chosen);
+  if (list != nullptr) CoTaskMemFree(list);
+  if (ok) folder = chosen;
+  return ok;
+}
+
+void Win32WizardWindow::Refresh() {
+  impl_->Sync();
+  UpdateWindow(impl_->window);
+}
+
+}  // namespace velmora::ui
