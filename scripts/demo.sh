@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds everything and packs the demo product into
-# build/demo/VelmoraSetup.exe, then shows what is inside it and unpacks its archive.
-# Until the wizard window exists, the setup's stub is the Windows payload check program, and the
-# setup is run once under Wine, where it decodes its own payload and extracts it as the installer
-# will, into C:\Program Files\Velmora of the Wine prefix.
+# The main job: installs what is missing, builds everything, packs the demo product behind the
+# wizard into build/win/VelmoraSetup.exe, shows what is inside it, and starts the setup wizard under
+# Wine: on your display when DISPLAY is set (the script waits until the wizard ends), otherwise on
+# a private X server, saving a screenshot of the first page as build/demo/first-page.png.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -11,28 +10,27 @@ bash "$VELMORA_ROOT/scripts/install-deps.sh"
 bash "$VELMORA_ROOT/scripts/build.sh"
 
 pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
-stub="$VELMORA_BUILD/win/tests/win/payload-check.exe"
+setup="$VELMORA_BUILD/win/VelmoraSetup.exe"
 out="$VELMORA_BUILD/demo"
 mkdir -p "$out"
 
 echo "== velmora-pack build"
-"$pack" build --stub "$stub" --from "$VELMORA_BUILD/win/demo/product" --out "$out/VelmoraSetup.exe"
+"$pack" build --stub "$VELMORA_BUILD/win/VelmoraSetup-stub.exe" --from "$VELMORA_BUILD/win/demo/product" --out "$setup"
 echo "== velmora-pack inspect"
-"$pack" inspect "$out/VelmoraSetup.exe"
-echo "== velmora-pack unpack"
-"$pack" unpack "$out/VelmoraSetup.exe" "$out/VelmoraSetup.zip"
-python3 - "$out/VelmoraSetup.zip" <<'PY'
-import sys, zipfile
-with zipfile.ZipFile(sys.argv[1], metadata_encoding="gbk") as z:
-    for i in z.infolist():
-        print(f"{i.file_size:>10}  {'%04d-%02d-%02d %02d:%02d' % i.date_time[:5]}  {i.filename}")
-PY
+"$pack" inspect "$setup"
+echo "== velmora-pack unpack and list"
+"$pack" unpack "$setup" "$out/VelmoraSetup.zip"
+"$pack" list "$setup"
 
-echo "== velmora-pack list"
-"$pack" list "$out/VelmoraSetup.exe"
-
-echo "== the setup under Wine"
+echo "== the setup wizard under Wine"
 . "$VELMORA_ROOT/tests/wine/wine-env.sh"
+export WINE_USE_DISPLAY=1
 wine_start "$VELMORA_BUILD/wine"
-wine "$out/VelmoraSetup.exe" --extract 'C:\Program Files\Velmora' | tr -d '\r'
-find "$WINEPREFIX/drive_c/Program Files/Velmora" -type f | sed "s|^$WINEPREFIX/||" | sort
+if [ -z "${WINE_XVFB_PID:-}" ]; then
+  wine "$setup"
+else
+  wine "$setup" &
+  sleep 8
+  import -window root "$out/first-page.png"
+  echo "the wizard is running on a private display; its first page: $out/first-page.png"
+fi

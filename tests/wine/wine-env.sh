@@ -1,5 +1,6 @@
 # Sourced by the Wine tests: a private prefix, a private X server, and cleanup on exit.
-#   wine_start WORKDIR   prefix in WORKDIR/prefix (created once), Xvfb on a free display
+#   wine_start WORKDIR   prefix in WORKDIR/prefix (created once), Xvfb on a free display; with
+#                        WINE_USE_DISPLAY=1 and DISPLAY set, the user's own display instead
 # Both the X server and the prefix's wineserver are stopped when the calling script exits.
 
 wine_start() {
@@ -9,19 +10,21 @@ wine_start() {
   # Code page 936 for the ANSI API; no prompts for optional runtimes while the prefix is made.
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 
-  local displayfile="$work/display.$$"
-  rm -f "$displayfile"
-  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" >/dev/null 2>&1 &
-  WINE_XVFB_PID=$!
   trap wine_stop EXIT
-  local i
-  for i in $(seq 100); do
-    [ -s "$displayfile" ] && break
-    sleep 0.1
-  done
-  [ -s "$displayfile" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(cat "$displayfile")"
-  rm -f "$displayfile"
+  if [ "${WINE_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+    local displayfile="$work/display.$$"
+    rm -f "$displayfile"
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$displayfile" >/dev/null 2>&1 &
+    WINE_XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+      [ -s "$displayfile" ] && break
+      sleep 0.1
+    done
+    [ -s "$displayfile" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(cat "$displayfile")"
+    rm -f "$displayfile"
+  fi
 
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-env: creating the Wine prefix (once)"
