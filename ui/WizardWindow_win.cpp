@@ -263,6 +263,10 @@ struct Win32WizardWindow::Impl {
       }
       case WM_TIMER:
         if (wParam == kTimerShow) {
+          // Stop the system timer first: the check may open message boxes whose own message loop
+          // would otherwise let the timer fire again beneath them.
+          KillTimer(window, kTimerShow);
+          timerRunning = false;
           wizard->tmshowTimer();
           Sync();
         }

@@ -1,0 +1,43 @@
+# Sourced by the wizard's Wine tests: start a setup, find its window, click at the places of its
+# controls and answer its message boxes as a person would. Needs wine-env.sh's wine_start first.
+
+# start_setup SETUP.exe: starts it in the background and waits for its window; sets SETUP_PID and
+# the window's X and Y.
+start_setup() {
+  wine "$1" &
+  SETUP_PID=$!
+  local window=""
+  for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name "Velmora安装向导" 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  [ -n "$window" ] || { echo "the wizard window did not appear" >&2; return 1; }
+  sleep 1  # let it settle where it was centred
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+
+# click LEFT TOP WIDTH HEIGHT [SECONDS]: a click in the middle of a control of the page.
+click() { xdotool mousemove $((X + $1 + $3 / 2)) $((Y + $2 + $4 / 2)) click 1; sleep "${5:-1}"; }
+
+# answer KEY: presses a key in the message box that has the focus (Return: the default button).
+answer() { sleep 1; xdotool key "$1"; sleep 1; }
+
+# setup_ended [SECONDS]: whether the setup process ended within the time.
+setup_ended() {
+  for _ in $(seq $((${1:-10} * 5))); do
+    kill -0 "$SETUP_PID" 2>/dev/null || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# reg_value KEY NAME: the value's data as `wine reg query` prints it, or nothing.
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -F "$2" || true; }
+
+# The pages' buttons, by the places of their controls.
+next_on_welcome() { click 306 355 89 23 2; }
+next_on_features() { click 307 355 89 23; }
+agree_and_next() { click 49 316 353 22; click 307 355 89 23; }
+install_on_location() { click 306 355 89 23 "${1:-8}"; }
+finish_on_finish() { click 308 353 89 23 3; }

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The wizard under Wine in the situations around an installation: an earlier installation removed
+# through its uninstaller, a running product that blocks the way, and a damaged payload.
+#   wizard_scenarios.sh VELMORA_PACK WIN_BUILD WORKDIR
+set -euo pipefail
+pack=$1 win=$2 work=$3
+. "$(dirname "$0")/wine-env.sh"
+. "$(dirname "$0")/wizard-driver.sh"
+wine_start "$work"
+
+run="$work/wizard-scenarios"
+rm -rf "$run" && mkdir -p "$run"
+setup="$run/VelmoraSetup.exe"
+"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
+installed="$WINEPREFIX/drive_c/Program Files/Velmora"
+app_key='HKCU\Software\Velmora'
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+
+clean() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$installed"
+  wine reg delete "$app_key" /f >/dev/null 2>&1 || true
+  wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+}
+fail() { echo "$1" >&2; import -window root "$run/failure.png"; exit 1; }
+
+echo "== an earlier installation is removed through its uninstaller"
+clean
+start_setup "$setup"
+next_on_welcome
+next_on_features
+agree_and_next
+install_on_location
+click 193 167 247 15      # finish: do not start the product
+finish_on_finish
+setup_ended 10 || fail "the first installation did not end"
+[ -f "$installed/DeskClient.exe" ] || fail "the first installation installed nothing"
+
+start_setup "$setup"
+next_on_welcome           # the check finds the uninstall entry and asks
+answer Return             # Yes: the uninstaller runs and reports back; the check runs again
+sleep 4
+import -window root "$run/after-uninstall.png"
+[ -z "$(reg_value "$uninstall_key" UninstallString)" ] || fail "the uninstall entry is still there"
+[ -z "$(reg_value "$app_key" AppPath)" ] || fail "the application key is still there"
+[ ! -f "$installed/DeskClient.exe" ] || fail "the uninstaller left the product"
+click 406 355 88 23       # features (reached after the second check): Cancel
+answer Return             # Yes, quit
+setup_ended 10 || fail "the wizard did not end after quitting"
+
+echo "== a running product blocks the way until given up"
+clean
+wine "$win/demo/product/DeskClient.exe" &
+sleep 3
+start_setup "$setup"
+next_on_welcome           # the window scan finds the product: Retry or Cancel
+answer Escape             # Cancel: the program ends
+setup_ended 10 || fail "the wizard did not end after Cancel"
+wineserver -k >/dev/null 2>&1 || true
+
+echo "== a damaged payload stops the installation"
+clean
+python3 - "$setup" "$run/Damaged.exe" "$(stat -c %s "$win/VelmoraSetup-stub.exe")" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+data[int(sys.argv[3]) + 5] ^= 0xFF  # the range coder's first byte
+open(sys.argv[2], "wb").write(data)
+PY
+start_setup "$run/Damaged.exe"
+next_on_welcome
+next_on_features
+agree_and_next
+install_on_location 3     # error 8004
+answer Return             # its OK; then the close question
+answer n                  # No: the wizard stays on the progress page
+kill -0 "$SETUP_PID" 2>/dev/null || fail "the wizard ended after answering No"
+[ -z "$(reg_value "$app_key" AppPath)" ] || fail "post-install steps ran after a failed extraction"
+click 406 357 88 23       # progress: Cancel
+answer Return             # Yes: roll back and end
+setup_ended 10 || fail "the wizard did not end after the rollback"
+[ -z "$(find "$installed" -type f 2>/dev/null)" ] || fail "files remain after the rollback"
+echo "all scenarios behaved"
