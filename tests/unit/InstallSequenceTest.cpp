@@ -78,6 +78,55 @@ TEST(InstallSequence, InstallsLogsRegistersAndEndsOnTheFinishPage) {
   EXPECT_FALSE(sys::FileExists(i.platform.tempFolder + kPayloadTempName));
 }
 
+TEST(InstallSequence, StatusTextsInOrder) {
+  // The host shows the status line at every refresh; keep each new text once, in order.
+  struct RecordingHost : test::FakeHost {
+    TWindowModel* window = nullptr;
+    std::vector<std::string> texts;
+    void Refresh() override {
+      const std::string& text = window->Control("lbInfo").text;
+      if (texts.empty() || texts.back() != text) texts.push_back(text);
+    }
+  };
+  test::ScratchDir dir;
+  std::string root = dir / "";
+  root.pop_back();
+  test::FakePlatform platform;
+  platform.realFiles = true;
+  platform.tempFolder = root + "\\temp\\";
+  platform.programFiles = root + "\\pf\\";
+  sys::ForceDirectories(platform.tempFolder);
+  RecordingHost host;
+  host.executable = std::string(VELMORA_FIXTURE_DIR) + "/setup-ok.exe";
+  TSetupWizard wizard(platform, host);
+  host.window = &wizard.Window();
+  wizard.FormCreate();
+  wizard.RzBmpButton8Click();
+  const std::vector<std::string> expected = {
+      "正在复制文件...",  // the label's starting caption, shown with the emptied progress bar
+      "正在解压缩...", "正在解压缩安装文件...", "正在复制文件...", "正在复制文件：DeskClient.exe ...",
+      "正在复制文件：Remover.exe ...", "正在复制文件：midas.dll ...", "正在复制文件：Station.ini ...",
+      "正在复制文件：readme.txt ...", "正在注册DLL...", "正在更新注册表...", "正在注册卸载信息...", "文件安装成功"};
+  EXPECT_EQ(host.texts, expected);
+  EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "Pause(500)"), 4);
+  EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "Pause(10)"), 5);
+}
+
+TEST(InstallSequence, CancelOnTheFinishPageAlsoRemovesTheUninstallEntryItWrote) {
+  Installer i("setup-ok.exe");
+  i.wizard.ShowPage(3);
+  i.wizard.Click("RzBmpButton8");
+  ASSERT_TRUE(i.HasRegistry(kUninstallString));
+  i.platform.messageBoxAnswers = {kIdYes};
+  i.wizard.Click("RzBmpButton32");  // Cancel on the finish page asks the window to close
+  EXPECT_EQ(i.host.closeRequests, 1);
+  EXPECT_TRUE(i.wizard.FormCloseQuery());  // which asks the install-time question
+  EXPECT_TRUE(i.session.Aborted);
+  EXPECT_FALSE(i.HasRegistry(kUninstallString));
+  EXPECT_FALSE(i.HasRegistry(kAppPath));
+  EXPECT_FALSE(sys::FileExists(i.Installed("DeskClient.exe")));
+}
+
 TEST(InstallSequence, ProgressBarWidths) {
   Installer i("setup-ok.exe");
   const std::pair<int, int> cases[] = {{0, 0}, {1, 4}, {33, 153}, {50, 233}, {99, 461}, {100, 466}, {150, 466}, {-5, 0}};

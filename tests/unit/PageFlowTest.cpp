@@ -46,6 +46,20 @@ TEST(PageFlow, ShowPageSizesShapesAndShowsExactlyOnePage) {
   for (const auto& [page, visible] : w.window.pageVisible) EXPECT_FALSE(visible) << page;
 }
 
+TEST(PageFlow, StartUpCentresTheWelcomePageWithHalvesToEven) {
+  Wizard w;
+  w.wizard.FormCreate();
+  EXPECT_EQ(w.window.currentPage, 6);
+  EXPECT_EQ(w.window.tmshow.tag, 1);
+  EXPECT_EQ(w.window.Control("edtSetupPath").text, "C:\\Program Files\\Velmora\\");
+  EXPECT_EQ(w.window.Control("edtUserpath").text, "C:\\Users\\u\\Documents\\Velmora\\");  // over rb1's copy
+  w.wizard.CentreOn(1920, 1080);
+  EXPECT_EQ(w.window.left, 706);
+  w.wizard.CentreOn(1365, 768);
+  EXPECT_EQ(w.window.left, 428);  // 428.5 rounds to the even neighbour
+  EXPECT_EQ(w.window.top, 186);
+}
+
 TEST(PageFlow, TheNormalPathFromWelcomeToLocation) {
   Wizard w;
   w.wizard.ShowPage(6);
