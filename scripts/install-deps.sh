@@ -15,7 +15,7 @@ packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 libz-mingw-w64-dev
   liblzma-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libssl-dev
-  wine wine32:i386 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales
+  wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales
   python3 xz-utils 7zip unzip zip libarchive-tools time
 )
 

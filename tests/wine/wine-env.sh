@@ -6,7 +6,12 @@
 wine_start() {
   local work=$1
   mkdir -p "$work"
-  export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all
+  # The default 64-bit prefix: the 32-bit programs meet the file-system and registry redirection
+  # of today's Windows. HOME is private, so Wine links no folder of the real user into it.
+  export WINEPREFIX="$work/prefix64" WINEDEBUG=-all
+  unset WINEARCH
+  export HOME="$work/home"
+  mkdir -p "$HOME"
   # Code page 936 for the ANSI API; no prompts for optional runtimes while the prefix is made.
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 
