@@ -163,6 +163,18 @@ TEST(InstallSequence, FailuresShowTheirErrorAndStopBeforeThePostInstallSteps) {
   }
 }
 
+TEST(InstallSequence, AnArchiveThatCannotBeSavedIsError8005) {
+  Installer i("setup-ok.exe");
+  // A folder where the decompressed archive should go: it can be neither deleted nor written.
+  sys::ForceDirectories(i.platform.tempFolder + kPayloadTempName + "~");
+  i.wizard.ShowPage(3);
+  i.wizard.Click("RzBmpButton8");
+  EXPECT_TRUE(i.Called(std::string("ShowPlainMessage(") +
+                       "解压缩安装文件失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8005))"));
+  EXPECT_EQ(i.host.closeRequests, 1);
+  EXPECT_FALSE(i.HasRegistry(kAppPath));
+}
+
 TEST(InstallSequence, CancelDuringExtractionLeavesNoInstalledFile) {
   Installer i("setup-ok.exe");
   i.wizard.ShowPage(3);

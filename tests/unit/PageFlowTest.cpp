@@ -95,6 +95,37 @@ TEST(PageFlow, TheNormalPathFromWelcomeToLocation) {
   EXPECT_EQ(w.window.top, 0);  // all pages are the same height: no move
 }
 
+TEST(PageFlow, BackButtonsAndTheEnvironmentPagesOwnNext) {
+  struct Step {
+    int from;
+    const char* button;
+    int to;
+  } steps[] = {
+      {2, "RzBmpButton22", 1},  // licence: Back
+      {3, "RzBmpButton9", 2},   // location: Back
+      {1, "RzBmpButton16", 1},  // features: Back stays disabled
+  };
+  for (const Step& s : steps) {
+    Wizard w;
+    w.wizard.ShowPage(s.from);
+    w.wizard.Click(s.button);
+    EXPECT_EQ(w.window.currentPage, s.to) << s.button;
+  }
+  Wizard w;
+  w.wizard.ShowPage(0);
+  w.window.Control("RzBmpButton29").enabled = true;
+  w.wizard.Click("RzBmpButton29");  // environment: Back re-arms the check
+  EXPECT_EQ(w.window.currentPage, 6);
+  EXPECT_EQ(w.window.tmshow.tag, 1);
+  w.window.tmshow.tag = 0;
+  w.wizard.Click("RzBmpButton25");  // a disarmed check: the environment page shows, nothing runs
+  EXPECT_EQ(w.window.currentPage, 0);
+  EXPECT_FALSE(w.window.tmshow.running);
+  w.window.Control("RzBmpButton30").enabled = true;
+  w.wizard.Click("RzBmpButton30");  // its own Next runs the check and goes on
+  EXPECT_EQ(w.window.currentPage, 1);
+}
+
 TEST(PageFlow, AgreementReminderWhenNextIsPressedUnchecked) {
   Wizard w;
   w.wizard.ShowPage(2);

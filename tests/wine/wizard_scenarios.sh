@@ -79,4 +79,25 @@ click 406 357 88 23       # progress: Cancel
 answer Return             # Yes: roll back and end
 setup_ended 10 || fail "the wizard did not end after the rollback"
 [ -z "$(find "$installed" -type f 2>/dev/null)" ] || fail "files remain after the rollback"
+echo "== cancelling during extraction rolls everything back"
+clean
+python3 - "$run/big" <<'PY'
+import os, sys
+os.makedirs(os.path.join(sys.argv[1], "data"), exist_ok=True)
+for i in range(400):  # each entry costs the wizard at least 10 ms, so extraction takes seconds
+    with open(os.path.join(sys.argv[1], "data", "part%03d.dat" % i), "wb") as f:
+        f.write(bytes([i % 251]) * 2000)
+PY
+cp "$win/demo/product/Remover.exe" "$run/big/"
+"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$run/big" --out "$run/Big.exe" >/dev/null
+start_setup "$run/Big.exe"
+next_on_welcome
+next_on_features
+agree_and_next
+install_on_location 2      # extraction is under way
+click 406 357 88 23 0      # progress: Cancel, answered while the engine works
+answer Return              # Yes: roll back
+setup_ended 15 || fail "the wizard did not end after cancelling"
+[ -z "$(find "$installed" -type f 2>/dev/null)" ] || fail "files remain after cancelling: $(find "$installed" -type f | head -3)"
+[ -z "$(reg_value "$app_key" AppPath)" ] || fail "the application key remains after cancelling"
 echo "all scenarios behaved"
