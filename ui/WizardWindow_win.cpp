@@ -7,10 +7,12 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <vector>
 
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
+#include "ui/JpegImage.h"
 
 namespace velmora::ui {
 
@@ -19,21 +21,25 @@ namespace {
 constexpr const char* kWindowClass = "TfrmKestrinSetupMain";
 constexpr UINT_PTR kTimerShow = 1;
 constexpr int kFirstControlId = 100;
-constexpr int kTitleBandHeight = 24;
-constexpr int kButtonBandTop = 340;
 
-// Background colours of the placeholder page pictures, by page Tag.
-COLORREF PageColour(int tag) {
+// The colour of the page picture behind the glyph controls, by page Tag.
+COLORREF PageColour(int tag) { return tag == 6 || tag == 5 ? RGB(255, 255, 255) : RGB(0xf4, 0xf6, 0xf9); }
+
+// The resource holding a page's picture.
+int PictureResource(int tag) {
   switch (tag) {
     case 6:
+      return 102;
     case 5:
-      return RGB(236, 240, 246);
+      return 103;
     case 3:
-      return RGB(248, 248, 248);
+      return 104;
     default:
-      return RGB(255, 255, 255);
+      return 101;
   }
 }
+
+bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
 
 std::string WindowText(HWND window) {
   char text[4096];
@@ -52,7 +58,8 @@ struct Win32WizardWindow::Impl {
   HFONT boldFont = nullptr;
   HBRUSH trackBrush = nullptr;
   HBRUSH barBrush = nullptr;
-  std::map<int, HBRUSH> pageBrushes;  // the placeholder pictures' colours, for the labels on them
+  std::map<int, HBRUSH> pageBrushes;  // the pictures' colours behind the glyph controls
+  std::map<int, HBITMAP> pictures;    // decoded page pictures, by resource
   std::map<std::string, HWND> controls;
   std::map<int, std::string> names;  // by control id
   WNDPROC memoProc = nullptr;
@@ -60,6 +67,7 @@ struct Win32WizardWindow::Impl {
   bool timerRunning = false;
   bool closing = false;
   int paintedPage = -2;
+  std::string paintedLabels;
 
   Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
 
@@ -104,7 +112,9 @@ struct Win32WizardWindow::Impl {
   void CreateControls(HINSTANCE instance) {
     int id = kFirstControlId;
     for (const ControlDescription& d : Controls()) {
-      if (d.kind == ControlKind::kPicture) continue;  // painted by the window itself
+      // Pictures and labels are graphic: the window paints them itself, and mouse-downs on them
+      // reach the window.
+      if (d.kind == ControlKind::kPicture || IsLabel(d.kind)) continue;
       const char* cls = "STATIC";
       DWORD style = WS_CHILD;
       DWORD exStyle = 0;
@@ -145,7 +155,6 @@ struct Win32WizardWindow::Impl {
                                      d.width, d.height, window, reinterpret_cast<HMENU>(intptr_t(id)), instance,
                                      nullptr);
       SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(d.boldLarge ? boldFont : font), FALSE);
-      if (d.kind == ControlKind::kLabel) AutoSize(control, d);
       controls[d.name] = control;
       names[id++] = d.name;
     }
@@ -155,16 +164,29 @@ struct Win32WizardWindow::Impl {
     memoProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
   }
 
-  // A single-line label takes the size of its text.
-  void AutoSize(HWND label, const ControlDescription& d) {
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
-    const std::string text = WindowText(label);
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
-    SetWindowPos(label, nullptr, 0, 0, size.cx + 1, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The page picture from the program's resources, decoded once.
+  HBITMAP Picture(int tag) {
+    const int id = PictureResource(tag);
+    auto found = pictures.find(id);
+    if (found != pictures.end()) return found->second;
+    HBITMAP bitmap = nullptr;
+    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    TImage image;
+    if (bytes != nullptr && DecodeJpeg(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, resource), image)) {
+      BITMAPINFO info = {};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = image.width;
+      info.bmiHeader.biHeight = -image.height;  // top-down rows
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 24;
+      void* pixels = nullptr;
+      bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+      if (bitmap != nullptr) std::memcpy(pixels, image.bgr.data(), image.bgr.size());
+    }
+    pictures[id] = bitmap;
+    return bitmap;
   }
 
   HBRUSH PageBrush(int tag) {
@@ -183,10 +205,7 @@ struct Win32WizardWindow::Impl {
       const app::TControlState& state = model.Control(d.name);
       auto page = model.pageVisible.find(d.pageTag);
       const bool shown = page != model.pageVisible.end() && page->second && state.visible;
-      if (d.name != std::string("Memo1") && WindowText(control) != state.text) {
-        SetWindowTextA(control, state.text.c_str());
-        if (d.kind == ControlKind::kLabel) AutoSize(control, d);
-      }
+      if (d.name != std::string("Memo1") && WindowText(control) != state.text) SetWindowTextA(control, state.text.c_str());
       EnableWindow(control, state.enabled);
       if (d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) {
         SendMessageA(control, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -215,34 +234,46 @@ struct Win32WizardWindow::Impl {
       model.focused.clear();
     }
     if (model.hidden && IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
-    if (model.currentPage != paintedPage) {
+    // The labels are painted with the page: any change of page or label text repaints it.
+    std::string labels;
+    for (const ControlDescription& d : Controls()) {
+      if (IsLabel(d.kind) && d.pageTag == model.currentPage) labels += model.Control(d.name).text + '\n';
+    }
+    if (model.currentPage != paintedPage || labels != paintedLabels) {
       paintedPage = model.currentPage;
+      paintedLabels = labels;
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     syncing = false;
   }
 
+  // The page's picture, then its labels over it, transparent, in their order.
   void PaintPage(HDC dc) {
-    const int page = wizard->Window().currentPage;
+    const app::TWindowModel& model = wizard->Window();
+    const int page = model.currentPage;
+    auto shown = model.pageVisible.find(page);
     RECT all = {0, 0, kPageWidth + 1, kPageHeight + 1};
-    HBRUSH face = CreateSolidBrush(PageColour(page));
-    FillRect(dc, &all, face);
-    DeleteObject(face);
-    // The placeholder picture: a dark title band with the window title, a light button band.
-    RECT title = {0, 0, kPageWidth, kTitleBandHeight};
-    HBRUSH dark = CreateSolidBrush(RGB(32, 58, 104));
-    FillRect(dc, &title, dark);
-    DeleteObject(dark);
-    RECT buttons = {0, kButtonBandTop, kPageWidth, kPageHeight};
-    HBRUSH light = CreateSolidBrush(RGB(228, 232, 238));
-    FillRect(dc, &buttons, light);
-    DeleteObject(light);
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    if (shown == model.pageVisible.end() || !shown->second) return;
+    if (HBITMAP picture = Picture(page)) {
+      HDC source = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(source, picture);
+      BitBlt(dc, 0, 0, kPageWidth, kPageHeight, source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteDC(source);
+    }
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    HGDIOBJ old = SelectObject(dc, font);
-    RECT text = {8, 0, kPageWidth - 30, kTitleBandHeight};
-    DrawTextA(dc, app::kApplicationTitle, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(dc, old);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    for (const ControlDescription& d : Controls()) {
+      if (!IsLabel(d.kind) || d.pageTag != page || !model.Control(d.name).visible) continue;
+      const std::string& text = model.Control(d.name).text;
+      HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
+      RECT box = {d.left, d.top, d.width > 0 ? d.left + d.width : kPageWidth, d.height > 0 ? d.top + d.height : kPageHeight};
+      const UINT format = d.kind == ControlKind::kWrappingLabel ? DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX
+                                                                : DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+      DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
+      SelectObject(dc, old);
+    }
   }
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -323,6 +354,9 @@ Win32WizardWindow::~Win32WizardWindow() {
     if (o != nullptr) DeleteObject(o);
   }
   for (const auto& [tag, brush] : impl_->pageBrushes) DeleteObject(brush);
+  for (const auto& [id, bitmap] : impl_->pictures) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+  }
 }
 
 int Win32WizardWindow::Run() {
