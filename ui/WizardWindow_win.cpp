@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -110,11 +111,21 @@ struct Win32WizardWindow::Impl {
   }
 
   void CreateControls(HINSTANCE instance) {
-    int id = kFirstControlId;
+    // Windowed controls are created page by page in tab order, which is the order Tab follows.
+    std::vector<const ControlDescription*> order;
     for (const ControlDescription& d : Controls()) {
       // Pictures and labels are graphic: the window paints them itself, and mouse-downs on them
       // reach the window.
-      if (d.kind == ControlKind::kPicture || IsLabel(d.kind)) continue;
+      if (d.kind != ControlKind::kPicture && !IsLabel(d.kind)) order.push_back(&d);
+    }
+    std::map<int, size_t> pageIndex;
+    for (const PageDescription& page : Pages()) pageIndex.emplace(page.tag, pageIndex.size());
+    std::stable_sort(order.begin(), order.end(), [&](const ControlDescription* a, const ControlDescription* b) {
+      return std::make_pair(pageIndex[a->pageTag], a->tabOrder) < std::make_pair(pageIndex[b->pageTag], b->tabOrder);
+    });
+    int id = kFirstControlId;
+    for (const ControlDescription* entry : order) {
+      const ControlDescription& d = *entry;
       const char* cls = "STATIC";
       DWORD style = WS_CHILD;
       DWORD exStyle = 0;
@@ -158,10 +169,27 @@ struct Win32WizardWindow::Impl {
       controls[d.name] = control;
       names[id++] = d.name;
     }
+    AddTooltips(instance);
     HWND memo = controls["Memo1"];
     SetWindowTextA(memo, app::LicenceText());
     SetWindowLongPtrA(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     memoProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
+  }
+
+  // The close buttons whose hint shows carry a tooltip.
+  void AddTooltips(HINSTANCE instance) {
+    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+    for (const ControlDescription& d : Controls()) {
+      if (!d.showHint || d.hint == nullptr) continue;
+      TOOLINFOA tool = {};
+      tool.cbSize = TTTOOLINFOA_V1_SIZE;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = window;
+      tool.uId = reinterpret_cast<UINT_PTR>(controls[d.name]);
+      tool.lpszText = const_cast<char*>(d.hint);
+      SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
   }
 
   // The page picture from the program's resources, decoded once.
@@ -370,6 +398,8 @@ int Win32WizardWindow::Run() {
   UpdateWindow(impl_->window);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    // The keyboard works as in a dialog: Tab and arrows move the focus, Enter and access keys press.
+    if (IsDialogMessageA(impl_->window, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
