@@ -11,7 +11,11 @@ from the layout the window relies on, so that a maker can restyle them by editin
   location     the header strip with its heading and a line naming the product, and two rounded
                group frames: installation folder (y 100..160) and personal data folder (y 210..320)
 
-usage: make_artwork.py OUTDIR   (writes page-a.jpg, page-welcome.jpg, page-finish.jpg, page-location.jpg)
+  progress     the 466 x 17 track (a white rounded outline) and the 461 x 12 bar (blue segments), as
+               24-bit bitmaps
+
+usage: make_artwork.py OUTDIR   (writes page-a.jpg, page-welcome.jpg, page-finish.jpg, page-location.jpg,
+                                 progress-track.bmp, progress-bar.bmp)
 """
 import os
 import subprocess
@@ -60,9 +64,21 @@ def main(out):
     for name, heading in (("page-welcome.jpg", "安装向导"), ("page-finish.jpg", "Velmora 安装成功")):
         page(os.path.join(out, name), ["-fill", GREY, "-draw", f"rectangle 0,25 167,339", *logo(44, 120, 80),
                                        *text(194, 60, 16, "#203a68", heading, "Bold")])
+    progress(out)
     page(os.path.join(out, "page-location.jpg"), [*header, *text(30, 52, 16, "#203a68", "选择安装位置", "Bold"),
                                                   *text(30, 74, 12, "#333333", "请选择 Velmora 的安装目录和个人文件夹。"),
                                                   *frame(100, 160, "安装目录"), *frame(210, 320, "个人文件夹")])
+
+
+def progress(out):
+    subprocess.run(["convert", "-size", "466x17", "xc:#f4f6f9", "-fill", "white", "-stroke", "#b8c2d0",
+                    "-draw", "roundrectangle 0,0 465,16 7,7", "-type", "TrueColor", f"BMP3:{out}/progress-track.bmp"],
+                   check=True)
+    segments = []
+    for x in range(0, 461, 8):
+        segments += ["-draw", f"rectangle {x},0 {min(x + 6, 460)},11"]
+    subprocess.run(["convert", "-size", "461x12", "xc:white", "-fill", "#2f7bd6", "-stroke", "none", *segments,
+                    "-type", "TrueColor", f"BMP3:{out}/progress-bar.bmp"], check=True)
 
 
 if __name__ == "__main__":

@@ -42,6 +42,15 @@ int PictureResource(int tag) {
 
 bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
 
+// Controls the window paints itself: pictures, labels and the progress track and bar.
+bool IsGraphic(ControlKind kind) {
+  return kind == ControlKind::kPicture || IsLabel(kind) || kind == ControlKind::kProgressTrack ||
+         kind == ControlKind::kProgressBar;
+}
+
+constexpr int kTrackBitmap = 201;
+constexpr int kBarBitmap = 202;
+
 std::string WindowText(HWND window) {
   char text[4096];
   const int n = GetWindowTextA(window, text, sizeof text);
@@ -57,8 +66,6 @@ struct Win32WizardWindow::Impl {
   HWND window = nullptr;
   HFONT font = nullptr;
   HFONT boldFont = nullptr;
-  HBRUSH trackBrush = nullptr;
-  HBRUSH barBrush = nullptr;
   std::map<int, HBRUSH> pageBrushes;  // the pictures' colours behind the glyph controls
   std::map<int, HBITMAP> pictures;    // decoded page pictures, by resource
   std::map<std::string, HWND> controls;
@@ -101,8 +108,6 @@ struct Win32WizardWindow::Impl {
     // The 12-pixel song typeface of the window and its 14-pixel bold heading variant, GB2312.
     font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
     boldFont = CreateFontA(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
-    trackBrush = CreateSolidBrush(RGB(210, 220, 235));
-    barBrush = CreateSolidBrush(RGB(40, 110, 210));
     window = CreateWindowExA(0, kWindowClass, app::kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                              kPageWidth + 1, kPageHeight + 1, nullptr, nullptr, instance, this);
     if (window == nullptr) return false;
@@ -116,7 +121,7 @@ struct Win32WizardWindow::Impl {
     for (const ControlDescription& d : Controls()) {
       // Pictures and labels are graphic: the window paints them itself, and mouse-downs on them
       // reach the window.
-      if (d.kind != ControlKind::kPicture && !IsLabel(d.kind)) order.push_back(&d);
+      if (!IsGraphic(d.kind)) order.push_back(&d);
     }
     std::map<int, size_t> pageIndex;
     for (const PageDescription& page : Pages()) pageIndex.emplace(page.tag, pageIndex.size());
@@ -152,10 +157,6 @@ struct Win32WizardWindow::Impl {
           cls = "EDIT";
           style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_TABSTOP;
           exStyle = WS_EX_CLIENTEDGE;
-          break;
-        case ControlKind::kProgressTrack:
-        case ControlKind::kProgressBar:
-          style |= SS_NOTIFY;  // owns its clicks: no drag from the bar
           break;
         default:  // bitmap buttons as push buttons
           cls = "BUTTON";
@@ -238,10 +239,6 @@ struct Win32WizardWindow::Impl {
       if (d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) {
         SendMessageA(control, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
       }
-      if (d.kind == ControlKind::kProgressBar) {
-        SetWindowPos(control, nullptr, state.left, state.top, state.width, state.height > 0 ? state.height : 13,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      }
       if (bool(IsWindowVisible(control)) != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
     }
     RECT r;
@@ -267,12 +264,37 @@ struct Win32WizardWindow::Impl {
     for (const ControlDescription& d : Controls()) {
       if (IsLabel(d.kind) && d.pageTag == model.currentPage) labels += model.Control(d.name).text + '\n';
     }
+    labels += std::to_string(model.Control("imgbar").width);
     if (model.currentPage != paintedPage || labels != paintedLabels) {
       paintedPage = model.currentPage;
       paintedLabels = labels;
       RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     syncing = false;
+  }
+
+  // The track picture, and the bar picture's left part as wide as the bar control (the picture
+  // ends at 461 pixels; a wider control shows no more of it).
+  void PaintProgress(HDC dc, const app::TWindowModel& model) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HDC source = CreateCompatibleDC(dc);
+    const app::TControlState& track = model.Control("Image1");
+    const app::TControlState& bar = model.Control("imgbar");
+    if (HBITMAP picture = LoadBitmapA(instance, MAKEINTRESOURCEA(kTrackBitmap))) {
+      HGDIOBJ old = SelectObject(source, picture);
+      BitBlt(dc, track.left, track.top, track.width, track.height, source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteObject(picture);
+    }
+    if (HBITMAP picture = LoadBitmapA(instance, MAKEINTRESOURCEA(kBarBitmap))) {
+      BITMAP info;
+      GetObjectA(picture, sizeof info, &info);
+      HGDIOBJ old = SelectObject(source, picture);
+      BitBlt(dc, bar.left, bar.top, std::min(bar.width, int(info.bmWidth)), info.bmHeight, source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteObject(picture);
+    }
+    DeleteDC(source);
   }
 
   // The page's picture, then its labels over it, transparent, in their order.
@@ -290,6 +312,7 @@ struct Win32WizardWindow::Impl {
       SelectObject(source, old);
       DeleteDC(source);
     }
+    if (page == 4) PaintProgress(dc, model);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     for (const ControlDescription& d : Controls()) {
@@ -341,8 +364,6 @@ struct Win32WizardWindow::Impl {
       case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         HWND control = reinterpret_cast<HWND>(lParam);
-        if (control == controls["Image1"]) return reinterpret_cast<LRESULT>(trackBrush);
-        if (control == controls["imgbar"]) return reinterpret_cast<LRESULT>(barBrush);
         if (control == controls["edtUserpath"] || control == controls["Memo1"]) break;
         // Labels and glyph controls take the colour of the page behind them.
         const int page = wizard->Window().currentPage;
@@ -377,8 +398,7 @@ Win32WizardWindow::Win32WizardWindow(platform::Win32Platform& platform) : impl_(
 
 Win32WizardWindow::~Win32WizardWindow() {
   if (impl_->window != nullptr) DestroyWindow(impl_->window);
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont),
-                    static_cast<HGDIOBJ>(impl_->trackBrush), static_cast<HGDIOBJ>(impl_->barBrush)}) {
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont)}) {
     if (o != nullptr) DeleteObject(o);
   }
   for (const auto& [tag, brush] : impl_->pageBrushes) DeleteObject(brush);

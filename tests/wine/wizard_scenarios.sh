@@ -88,7 +88,7 @@ for i in range(400):  # each entry costs the wizard at least 10 ms, so extractio
     with open(os.path.join(sys.argv[1], "data", "part%03d.dat" % i), "wb") as f:
         f.write(bytes([i % 251]) * 2000)
 PY
-cp "$win/demo/product/Remover.exe" "$run/big/"
+cp "$win/demo/product/Remover.exe" "$win/demo/product/midas.dll" "$run/big/"
 "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$run/big" --out "$run/Big.exe" >/dev/null
 start_setup "$run/Big.exe"
 next_on_welcome
