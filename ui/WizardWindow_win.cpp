@@ -14,6 +14,7 @@
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
 #include "ui/JpegImage.h"
+#include "ui/WheelScroll.h"
 
 namespace velmora::ui {
 
@@ -93,7 +94,25 @@ struct Win32WizardWindow::Impl {
   static LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Impl* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (message == WM_KEYDOWN) self->wizard->KeyDown("Memo1", uint32_t(wParam));
+    if (message == WM_MOUSEWHEEL) {
+      ScrollMemoByWheel(hwnd, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    }
     return CallWindowProcA(self->memoProc, hwnd, message, wParam, lParam);
+  }
+
+  // The edit control's own wheel handling carries partial notches over; the memo scrolls by whole
+  // notches only, one step at a time, and stops as soon as a step no longer moves the text.
+  static void ScrollMemoByWheel(HWND memo, int delta) {
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    WheelScroll plan = PlanWheelScroll(delta, lines);
+    WPARAM step = plan.byPage ? (plan.down ? SB_PAGEDOWN : SB_PAGEUP) : (plan.down ? SB_LINEDOWN : SB_LINEUP);
+    for (uint64_t i = 0; i < plan.steps; ++i) {
+      LRESULT before = SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0);
+      SendMessageA(memo, WM_VSCROLL, step, 0);
+      if (SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0) == before) break;
+    }
   }
 
   bool Create() {
