@@ -1,0 +1,112 @@
+// Access keys, arrow keys and Tab over the window description.
+#include "ui/KeyboardNavigation.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace velmora::ui {
+namespace {
+
+bool IsWindowed(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kPicture:
+    case ControlKind::kLabel:
+    case ControlKind::kWrappingLabel:
+    case ControlKind::kProgressTrack:
+    case ControlKind::kProgressBar:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The pages in the order the window creates them, by Tag.
+constexpr int kPageCreationOrder[] = {2, 1, 6, 0, 4, 3, 5};
+
+int PageRank(int tag) {
+  const auto* at = std::find(std::begin(kPageCreationOrder), std::end(kPageCreationOrder), tag);
+  return int(at - std::begin(kPageCreationOrder));
+}
+
+// The windowed controls in creation order, re-sorted by tab order within each page.
+const std::vector<const ControlDescription*>& TabOrder() {
+  static const std::vector<const ControlDescription*> order = [] {
+    std::vector<const ControlDescription*> controls = CreationOrder();
+    std::stable_sort(controls.begin(), controls.end(), [](const ControlDescription* a, const ControlDescription* b) {
+      return std::make_pair(PageRank(a->pageTag), a->tabOrder) < std::make_pair(PageRank(b->pageTag), b->tabOrder);
+    });
+    return controls;
+  }();
+  return order;
+}
+
+// Walks `ring` from `from` (or from before the start when absent) in one direction, wrapping, and
+// returns the first control `accept` takes other than `from`.
+const ControlDescription* Walk(const std::vector<const ControlDescription*>& ring, const ControlDescription* from,
+                               bool forward, const CanFocusFn& accept) {
+  const int n = int(ring.size());
+  if (n == 0) return nullptr;
+  const auto at = std::find(ring.begin(), ring.end(), from);
+  int start = at == ring.end() ? (forward ? -1 : n) : int(at - ring.begin());
+  for (int step = 1; step <= n; ++step) {
+    const int i = ((start + (forward ? step : -step)) % n + n) % n;
+    if (ring[i] != from && accept(*ring[i])) return ring[i];
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+char AccessKeyOf(const char* caption) {
+  if (caption == nullptr) return 0;
+  for (const char* p = caption; *p != '\0'; ++p) {
+    if (*p != '&') continue;
+    if (p[1] == '&') {
+      ++p;  // "&&" is a literal "&"
+      continue;
+    }
+    return char(std::toupper(static_cast<unsigned char>(p[1])));
+  }
+  return 0;
+}
+
+bool IsAccessKey(const char* caption, char typed) {
+  const char key = AccessKeyOf(caption);
+  return key != 0 && key == char(std::toupper(static_cast<unsigned char>(typed)));
+}
+
+const std::vector<const ControlDescription*>& CreationOrder() {
+  static const std::vector<const ControlDescription*> order = [] {
+    std::vector<const ControlDescription*> controls;
+    for (const ControlDescription& d : Controls()) {
+      if (IsWindowed(d.kind)) controls.push_back(&d);
+    }
+    std::stable_sort(controls.begin(), controls.end(), [](const ControlDescription* a, const ControlDescription* b) {
+      return PageRank(a->pageTag) < PageRank(b->pageTag);
+    });
+    return controls;
+  }();
+  return order;
+}
+
+const ControlDescription* AccessKeyTarget(char typed, const std::function<const char*(const ControlDescription&)>& captionOf,
+                                          const CanFocusFn& canFocus) {
+  for (const ControlDescription* d : CreationOrder()) {
+    if (IsAccessKey(captionOf(*d), typed) && canFocus(*d)) return d;
+  }
+  return nullptr;
+}
+
+const ControlDescription* ArrowTarget(const ControlDescription& from, bool forward, const CanFocusFn& canFocus) {
+  std::vector<const ControlDescription*> page;
+  for (const ControlDescription* d : TabOrder()) {
+    if (d->pageTag == from.pageTag) page.push_back(d);
+  }
+  return Walk(page, &from, forward, canFocus);
+}
+
+const ControlDescription* TabTarget(const ControlDescription* from, bool forward, const CanFocusFn& isStop) {
+  return Walk(TabOrder(), from, forward, isStop);
+}
+
+}  // namespace velmora::ui
