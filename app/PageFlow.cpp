@@ -120,8 +120,12 @@ TSetupWizard::TSetupWizard(IPlatform& platform, IWizardHost& host) : platform_(p
          std::string folder;
          if (!host_.PickFolder(window_.Control("edtUserpath").text, kUserFolderTitle, folder)) return;
          window_.SetText("edtUserpath", folder);
-         window_.Control("rb2").checked = true;
-         window_.Control("rb1").checked = false;
+         // Checking rb2 from here runs its click handler, as the user's click would.
+         if (!window_.Control("rb2").checked) {
+           window_.Control("rb2").checked = true;
+           window_.Control("rb1").checked = false;
+           Clicked("rb2");
+         }
        }},
       {"RzBmpButton9", [this] { ShowPage(2); }},
       {"RzBmpButton8", [this] { RzBmpButton8Click(); }},
@@ -177,6 +181,10 @@ void TSetupWizard::Click(const std::string& control) {
   if (c.description->kind == ui::ControlKind::kRadioButton) {
     for (const char* radio : {"rb1", "rb2"}) window_.Control(radio).checked = control == radio;
   }
+  Clicked(control);
+}
+
+void TSetupWizard::Clicked(const std::string& control) {
   auto handler = clicks_.find(control);
   if (handler != clicks_.end()) handler->second();
 }

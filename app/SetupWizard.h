@@ -43,6 +43,8 @@ class TSetupWizard {
   // --- Events from the window ---
   // A click on the named control (bitmap buttons, check boxes, radio buttons); others do nothing.
   void Click(const std::string& control);
+  // The control's own click after it has changed its state itself: runs its handler only.
+  void Clicked(const std::string& control);
   // The 500 ms timer tmshow fired.
   void tmshowTimer();
   // A custom window message reached the wizard window.

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/SystemLibrary_win.h"
+
 namespace velmora::platform {
 
 namespace {
@@ -23,31 +25,6 @@ std::string WithBackslash(std::string path) {
   const char* last = CharPrevA(begin, begin + path.size());
   if (!(last == begin + path.size() - 1 && *last == '\\')) path += '\\';
   return path;
-}
-
-// Full path of a library in the system folder.
-std::string SystemLibraryPath(const char* library) {
-  char folder[MAX_PATH];
-  const UINT n = GetSystemDirectoryA(folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return std::string();
-  return WithBackslash(std::string(folder, n)) + library;
-}
-
-// An export of a library of the system folder, loaded there by its full path (its own
-// dependencies are searched from that folder too); null when either is missing. The library stays
-// loaded for the rest of the process.
-template <typename Function>
-Function SystemLibraryFunction(const char* library, const char* function) {
-  const std::string path = SystemLibraryPath(library);
-  if (path.empty()) return nullptr;
-  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr) return nullptr;
-  FARPROC address = GetProcAddress(module, function);
-  if (address == nullptr) {
-    FreeLibrary(module);
-    return nullptr;
-  }
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
 }
 
 using GetFolderPathFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);

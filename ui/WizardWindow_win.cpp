@@ -13,7 +13,14 @@
 
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
+#include "ui/BmpButton_win.h"
+#include "ui/EditFrame_win.h"
+#include "ui/GlyphButton_win.h"
+#include "ui/InputMethod.h"
+#include "ui/InputMethod_win.h"
 #include "ui/JpegImage.h"
+#include "ui/KeyboardNavigation.h"
+#include "ui/VisualStyles_win.h"
 #include "ui/WheelScroll.h"
 
 namespace velmora::ui {
@@ -24,8 +31,6 @@ constexpr const char* kWindowClass = "TfrmKestrinSetupMain";
 constexpr UINT_PTR kTimerShow = 1;
 constexpr int kFirstControlId = 100;
 
-// The colour of the page picture behind the glyph controls, by page Tag.
-COLORREF PageColour(int tag) { return tag == 6 || tag == 5 ? RGB(255, 255, 255) : RGB(0xf4, 0xf6, 0xf9); }
 
 // The resource holding a page's picture.
 int PictureResource(int tag) {
@@ -43,13 +48,11 @@ int PictureResource(int tag) {
 
 bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
 
-// Controls the window paints itself: pictures, labels and the progress track and bar.
-bool IsGraphic(ControlKind kind) {
-  return kind == ControlKind::kPicture || IsLabel(kind) || kind == ControlKind::kProgressTrack ||
-         kind == ControlKind::kProgressBar;
-}
-
 constexpr int kTrackBitmap = 201;
+constexpr int kRadioStrip = 401;
+
+// The folder edits' frame while hot: 5876991, an orange.
+constexpr COLORREF kFrameHotColour = RGB(255, 172, 89);
 constexpr int kBarBitmap = 202;
 
 std::string WindowText(HWND window) {
@@ -67,11 +70,10 @@ struct Win32WizardWindow::Impl {
   HWND window = nullptr;
   HFONT font = nullptr;
   HFONT boldFont = nullptr;
-  std::map<int, HBRUSH> pageBrushes;  // the pictures' colours behind the glyph controls
+  std::map<int, std::unique_ptr<TRadioSiblings>> radioGroups;  // the radio buttons of each page
   std::map<int, HBITMAP> pictures;    // decoded page pictures, by resource
   std::map<std::string, HWND> controls;
   std::map<int, std::string> names;  // by control id
-  WNDPROC memoProc = nullptr;
   bool syncing = false;
   bool timerRunning = false;
   bool closing = false;
@@ -91,14 +93,15 @@ struct Win32WizardWindow::Impl {
     return self->Handle(message, wParam, lParam);
   }
 
-  static LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Impl* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  static LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    Impl* self = reinterpret_cast<Impl*>(data);
     if (message == WM_KEYDOWN) self->wizard->KeyDown("Memo1", uint32_t(wParam));
     if (message == WM_MOUSEWHEEL) {
       ScrollMemoByWheel(hwnd, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
     }
-    return CallWindowProcA(self->memoProc, hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, MemoProc, 1);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
   }
 
   // The edit control's own wheel handling carries partial notches over; the memo scrolls by whole
@@ -134,66 +137,140 @@ struct Win32WizardWindow::Impl {
     return true;
   }
 
-  void CreateControls(HINSTANCE instance) {
-    // Windowed controls are created page by page in tab order, which is the order Tab follows.
-    std::vector<const ControlDescription*> order;
-    for (const ControlDescription& d : Controls()) {
-      // Pictures and labels are graphic: the window paints them itself, and mouse-downs on them
-      // reach the window.
-      if (!IsGraphic(d.kind)) order.push_back(&d);
+  // The bitmaps of a button kind: Up, Hot, Down, Disabled resources (0 where the set has none).
+  struct ButtonBitmaps {
+    int up, hot, down, disabled;
+  };
+  static ButtonBitmaps BitmapsOf(ControlKind kind) {
+    switch (kind) {
+      case ControlKind::kCloseButton:
+        return {321, 322, 323, 0};
+      case ControlKind::kCancelButton:
+        return {311, 312, 313, 314};
+      case ControlKind::kMixedButton:
+        return {301, 331, 332, 304};
+      default:
+        return {301, 302, 303, 304};
     }
-    std::map<int, size_t> pageIndex;
-    for (const PageDescription& page : Pages()) pageIndex.emplace(page.tag, pageIndex.size());
-    std::stable_sort(order.begin(), order.end(), [&](const ControlDescription* a, const ControlDescription* b) {
-      return std::make_pair(pageIndex[a->pageTag], a->tabOrder) < std::make_pair(pageIndex[b->pageTag], b->tabOrder);
-    });
+  }
+
+  static HBITMAP LoadPicture(int id) {
+    return id == 0 ? nullptr : LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+  }
+
+  HWND CreateButton(const ControlDescription& d, int id, const std::string& text) {
+    const ButtonBitmaps set = BitmapsOf(d.kind);
+    BmpButtonSetup setup;
+    setup.caption = text;
+    setup.font = font;
+    // Only the close and browse buttons show the focus.
+    const std::string name = d.name;
+    setup.showFocus = d.kind == ControlKind::kCloseButton || name == "RzBmpButton10" || name == "RzBmpButton11";
+    setup.up = LoadPicture(set.up);
+    setup.hot = LoadPicture(set.hot);
+    setup.down = LoadPicture(set.down);
+    setup.disabled = LoadPicture(set.disabled);
+    setup.onClick = [this, name] {
+      if (syncing) return;
+      wizard->Click(name);
+      Sync();
+    };
+    return CreateBmpButton(window, id, d.left, d.top, setup);
+  }
+
+  HWND CreateGlyphControl(const ControlDescription& d, int id, const std::string& text) {
+    GlyphButtonSetup setup;
+    setup.radio = d.kind == ControlKind::kRadioButton;
+    setup.caption = text;
+    setup.font = font;
+    const std::string name = d.name;
+    setup.vertical = name == "chbAgree" || setup.radio ? avCenter : avTop;
+    setup.checked = wizard->Window().Control(name).checked;
+    if (setup.radio) {
+      auto& group = radioGroups[d.pageTag];
+      if (group == nullptr) group = std::make_unique<TRadioSiblings>();
+      setup.siblings = group.get();
+      setup.strip = LoadPicture(kRadioStrip);
+      setup.transparentColor = glyphbutton::clFuchsia;
+      setup.winMaskColor = glyphbutton::clFuchsia;
+    }
+    setup.onClick = [this, name] {
+      if (syncing) return;
+      // The control changed itself (and a radio button its siblings): the model follows, then the
+      // handler runs.
+      for (const auto& [other, handle] : controls) {
+        if (TRzCustomGlyphButton* glyph = GlyphButtonOf(handle)) wizard->Window().Control(other).checked = glyph->Checked();
+      }
+      wizard->Clicked(name);
+      Sync();
+    };
+    const RECT box = {d.left, d.top, d.left + d.width, d.top + d.height};
+    return CreateGlyphButton(window, id, box, setup);
+  }
+
+  HWND CreateEdit(const ControlDescription& d, int id, HINSTANCE instance, const std::string& text) {
+    DWORD style = WS_CHILD | WS_TABSTOP;
+    DWORD exStyle = 0;
+    if (d.kind == ControlKind::kMemo) {
+      // The platform's own border while visual styles are active, a flat grey line otherwise.
+      style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL;
+      if (VisualStylesActive()) {
+        exStyle = WS_EX_CLIENTEDGE;
+      } else {
+        style |= WS_BORDER;
+      }
+    } else {
+      style |= ES_AUTOHSCROLL;
+    }
+    HWND edit = CreateWindowExA(exStyle, "EDIT", text.c_str(), style, d.left, d.top, d.width, d.height, window,
+                                reinterpret_cast<HMENU>(intptr_t(id)), instance, nullptr);
+    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return edit;
+  }
+
+  void CreateControls(HINSTANCE instance) {
+    // Pictures and labels are graphic: the window paints them itself, and mouse-downs on them reach
+    // the window. The windowed controls are created in the order access keys are offered to them.
     int id = kFirstControlId;
-    for (const ControlDescription* entry : order) {
+    for (const ControlDescription* entry : CreationOrder()) {
       const ControlDescription& d = *entry;
-      const char* cls = "STATIC";
-      DWORD style = WS_CHILD;
-      DWORD exStyle = 0;
+      const std::string text = wizard->Window().Control(d.name).text;
+      HWND control = nullptr;
       switch (d.kind) {
-        case ControlKind::kLabel:
-          style |= SS_LEFT | SS_NOPREFIX;
-          break;
-        case ControlKind::kWrappingLabel:
-          style |= SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL;
-          break;
         case ControlKind::kCheckBox:
-          cls = "BUTTON";
-          style |= BS_CHECKBOX | WS_TABSTOP;
-          break;
         case ControlKind::kRadioButton:
-          cls = "BUTTON";
-          style |= BS_RADIOBUTTON | WS_TABSTOP;
+          control = CreateGlyphControl(d, id, text);
           break;
         case ControlKind::kFramedEdit:
-          cls = "EDIT";
-          style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-          break;
         case ControlKind::kMemo:
-          cls = "EDIT";
-          style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_TABSTOP;
-          exStyle = WS_EX_CLIENTEDGE;
+          control = CreateEdit(d, id, instance, text);
           break;
-        default:  // bitmap buttons as push buttons
-          cls = "BUTTON";
-          style |= BS_PUSHBUTTON | WS_TABSTOP;
+        default:
+          control = CreateButton(d, id, text);
           break;
       }
-      HWND control = CreateWindowExA(exStyle, cls, d.text != nullptr ? d.text : "", style, d.left, d.top,
-                                     d.width, d.height, window, reinterpret_cast<HMENU>(intptr_t(id)), instance,
-                                     nullptr);
-      SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(d.boldLarge ? boldFont : font), FALSE);
       controls[d.name] = control;
       names[id++] = d.name;
     }
     AddTooltips(instance);
     HWND memo = controls["Memo1"];
     SetWindowTextA(memo, app::LicenceText());
-    SetWindowLongPtrA(memo, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    memoProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(memo, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MemoProc)));
+    SetWindowSubclass(memo, MemoProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (!VisualStylesActive()) {
+      EditFrameStyle flat;
+      flat.width = 1;
+      flat.colour = GetSysColor(COLOR_BTNSHADOW);
+      flat.ownBorder = false;
+      AttachEditFrame(memo, flat);
+    }
+    // The folder edits: a grey frame that turns orange under the pointer or with the focus, drawn
+    // the same with visual styles on or off.
+    EditFrameStyle framed;
+    framed.colour = GetSysColor(COLOR_BTNSHADOW);
+    framed.hotTrack = true;
+    framed.hotColour = kFrameHotColour;
+    for (const char* edit : {"edtSetupPath", "edtUserpath"}) AttachEditFrame(controls[edit], framed);
+    AttachInputMethod(controls["edtUserpath"], kUserpathInputMethod);
   }
 
   // The close buttons whose hint shows carry a tooltip.
@@ -237,12 +314,6 @@ struct Win32WizardWindow::Impl {
     return bitmap;
   }
 
-  HBRUSH PageBrush(int tag) {
-    HBRUSH& brush = pageBrushes[tag];
-    if (brush == nullptr) brush = CreateSolidBrush(PageColour(tag));
-    return brush;
-  }
-
   void Sync() {
     syncing = true;
     app::TWindowModel& model = wizard->Window();
@@ -255,10 +326,16 @@ struct Win32WizardWindow::Impl {
       const bool shown = page != model.pageVisible.end() && page->second && state.visible;
       if (d.name != std::string("Memo1") && WindowText(control) != state.text) SetWindowTextA(control, state.text.c_str());
       EnableWindow(control, state.enabled);
-      if (d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) {
-        SendMessageA(control, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
-      }
+      if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
       if (bool(IsWindowVisible(control)) != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+    }
+    // A control that can no longer hold the focus hands it on, as the window does for a control
+    // disabled while focused.
+    if (const ControlDescription* focusedControl = Described(GetFocus())) {
+      if (!CanFocus(*focusedControl)) {
+        const ControlDescription* next = TabTarget(focusedControl, true, [this](const ControlDescription& d) { return IsTabStop(d); });
+        SetFocus(next != nullptr ? controls[next->name] : window);
+      }
     }
     RECT r;
     GetWindowRect(window, &r);
@@ -287,7 +364,8 @@ struct Win32WizardWindow::Impl {
     if (model.currentPage != paintedPage || labels != paintedLabels) {
       paintedPage = model.currentPage;
       paintedLabels = labels;
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+      // The controls paint themselves: nothing under them changes with a label or the bar.
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
     }
     syncing = false;
   }
@@ -346,6 +424,79 @@ struct Win32WizardWindow::Impl {
     }
   }
 
+  // --- Keyboard ---
+
+  const ControlDescription* Described(HWND control) {
+    for (const auto& [name, handle] : controls) {
+      if (handle == control) return FindControl(name.c_str());
+    }
+    return nullptr;
+  }
+
+  // A control can take the focus while it and its page are visible and it is enabled.
+  bool CanFocus(const ControlDescription& d) {
+    const app::TWindowModel& model = wizard->Window();
+    auto page = model.pageVisible.find(d.pageTag);
+    const app::TControlState& state = model.Control(d.name);
+    return page != model.pageVisible.end() && page->second && state.visible && state.enabled;
+  }
+
+  bool IsTabStop(const ControlDescription& d) {
+    return CanFocus(d) && (GetWindowLongA(controls[d.name], GWL_STYLE) & WS_TABSTOP) != 0;
+  }
+
+  // Bitmap buttons, check boxes and radio buttons take no character input: a letter typed on
+  // them is an access key, and the arrow keys move the focus.
+  static bool TakesNoText(ControlKind kind) { return kind != ControlKind::kFramedEdit && kind != ControlKind::kMemo; }
+
+  void Focus(const ControlDescription* d) {
+    if (d != nullptr) SetFocus(controls[d->name]);
+  }
+
+  // Tab, the arrow keys and access keys, before the focused control sees them. True when handled.
+  bool PreTranslate(const MSG& msg) {
+    if (msg.hwnd != window && !IsChild(window, msg.hwnd)) return false;
+    const ControlDescription* focused = Described(GetFocus());
+    const bool alt = (GetKeyState(VK_MENU) & 0x8000) != 0;
+    switch (msg.message) {
+      case WM_KEYDOWN:
+        if (msg.wParam == VK_TAB && !alt) {
+          const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+          Focus(TabTarget(focused, !back, [this](const ControlDescription& d) { return IsTabStop(d); }));
+          return true;
+        }
+        if (focused != nullptr && TakesNoText(focused->kind) && !alt &&
+            (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT || msg.wParam == VK_UP || msg.wParam == VK_DOWN)) {
+          const bool forward = msg.wParam == VK_RIGHT || msg.wParam == VK_DOWN;
+          Focus(ArrowTarget(*focused, forward, [this](const ControlDescription& d) { return CanFocus(d); }));
+          return true;
+        }
+        return false;
+      case WM_SYSCHAR:
+        return OfferAccessKey(char(msg.wParam));
+      case WM_CHAR:
+        return (focused == nullptr || TakesNoText(focused->kind)) && OfferAccessKey(char(msg.wParam));
+      default:
+        return false;
+    }
+  }
+
+  // Offers a typed access key to the controls in creation order; the first that can take the
+  // focus and carries the key acts on it. Edits and the memo carry no access key.
+  bool OfferAccessKey(char typed) {
+    const ControlDescription* target = AccessKeyTarget(
+        typed,
+        [this](const ControlDescription& d) {
+          return TakesNoText(d.kind) ? wizard->Window().Control(d.name).text.c_str() : nullptr;
+        },
+        [this](const ControlDescription& d) { return CanFocus(d); });
+    if (target == nullptr) return false;
+    HWND control = controls[target->name];
+    if (TRzBmpButton* button = BmpButtonOf(control)) return button->AccessKey(static_cast<unsigned char>(typed));
+    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) return glyph->AccessKey(typed);
+    return false;
+  }
+
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_COMMAND: {
@@ -380,24 +531,45 @@ struct Win32WizardWindow::Impl {
       case WM_KEYDOWN:
         wizard->KeyDown("", uint32_t(wParam));
         break;
+      case WM_CTLCOLOREDIT:
       case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         HWND control = reinterpret_cast<HWND>(lParam);
-        if (control == controls["edtUserpath"] || control == controls["Memo1"]) break;
-        // Labels and glyph controls take the colour of the page behind them.
-        const int page = wizard->Window().currentPage;
-        SetBkColor(dc, PageColour(page));
-        return reinterpret_cast<LRESULT>(PageBrush(page));
+        // The licence is on white; the folder edits are white while enabled and grey while not.
+        if (control == controls["Memo1"]) {
+          SetBkColor(dc, RGB(255, 255, 255));
+          return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+        }
+        if (control == controls["edtSetupPath"] || control == controls["edtUserpath"]) {
+          const int colour = IsWindowEnabled(control) ? COLOR_WINDOW : COLOR_BTNFACE;
+          SetBkColor(dc, GetSysColor(colour));
+          return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
+        }
+        break;
       }
       case WM_ERASEBKGND:
         return 1;  // the page is painted whole in WM_PAINT
       case WM_PAINT: {
+        // Composed off-screen and copied in one step, so the page never flickers.
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
-        PaintPage(dc);
+        RECT client;
+        GetClientRect(window, &client);
+        HDC buffer = CreateCompatibleDC(dc);
+        HBITMAP image = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        HGDIOBJ old = SelectObject(buffer, image);
+        PaintPage(buffer);
+        BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+        SelectObject(buffer, old);
+        DeleteObject(image);
+        DeleteDC(buffer);
         EndPaint(window, &ps);
         return 0;
       }
+      case WM_PRINTCLIENT:
+        // The self-drawn controls take what lies under them from here.
+        PaintPage(reinterpret_cast<HDC>(wParam));
+        return 0;
       case WM_CLOSE:
         owner.RequestClose();
         return 0;
@@ -420,7 +592,6 @@ Win32WizardWindow::~Win32WizardWindow() {
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont)}) {
     if (o != nullptr) DeleteObject(o);
   }
-  for (const auto& [tag, brush] : impl_->pageBrushes) DeleteObject(brush);
   for (const auto& [id, bitmap] : impl_->pictures) {
     if (bitmap != nullptr) DeleteObject(bitmap);
   }
@@ -437,8 +608,7 @@ int Win32WizardWindow::Run() {
   UpdateWindow(impl_->window);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    // The keyboard works as in a dialog: Tab and arrows move the focus, Enter and access keys press.
-    if (IsDialogMessageA(impl_->window, &msg)) continue;
+    if (impl_->PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

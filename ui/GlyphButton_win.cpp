@@ -1,0 +1,435 @@
+// The glyph check box's and radio button's window. The background is what the parent paints under
+// the control (WM_PRINTCLIENT), kept until it must be taken again; glyph and caption are drawn over
+// it in an off-screen image that is copied to the screen in one step.
+#include "ui/GlyphButton_win.h"
+
+#include <windowsx.h>
+
+#include <cstring>
+#include <memory>
+
+#include "ui/VisualStyles_win.h"
+
+namespace velmora::ui {
+namespace {
+
+using glyphbutton::Pixels;
+
+constexpr const char* kCheckBoxClass = "TRzCheckBox";
+constexpr const char* kRadioButtonClass = "TRzRadioButton";
+
+// Theme parts and states of the button class.
+constexpr int kPartRadio = 2, kPartCheck = 3;
+
+COLORREF Resolve(TColor color) {
+  return glyphbutton::IsSystemColor(color) ? GetSysColor(glyphbutton::SystemColorIndex(color)) : COLORREF(color);
+}
+
+// A 32-bit top-down image whose pixels can be read and written directly.
+class Dib {
+ public:
+  Dib(HDC like, int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(like, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    dc_ = CreateCompatibleDC(like);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Dib() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  Dib(const Dib&) = delete;
+  Dib& operator=(const Dib&) = delete;
+
+  HDC dc() const { return dc_; }
+  bool ok() const { return bits_ != nullptr; }
+
+  Pixels Read(int x, int y, int w, int h) const {
+    GdiFlush();
+    Pixels out(w, h);
+    for (int j = 0; j < h; ++j) {
+      for (int i = 0; i < w; ++i) {
+        const bool inside = x + i >= 0 && y + j >= 0 && x + i < width_ && y + j < height_;
+        out.at(i, j) = inside ? glyphbutton::SwapRedBlue(bits_[size_t(y + j) * size_t(width_) + size_t(x + i)]) : 0;
+      }
+    }
+    return out;
+  }
+  void Write(int x, int y, const Pixels& image) {
+    GdiFlush();
+    for (int j = 0; j < image.height; ++j) {
+      for (int i = 0; i < image.width; ++i) {
+        if (x + i < 0 || y + j < 0 || x + i >= width_ || y + j >= height_) continue;
+        bits_[size_t(y + j) * size_t(width_) + size_t(x + i)] = glyphbutton::SwapRedBlue(image.at(i, j));
+      }
+    }
+  }
+
+ private:
+  int width_, height_;
+  uint32_t* bits_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+class Win32GlyphButton final : public IGlyphButtonHost {
+ public:
+  Win32GlyphButton(HWND window, const GlyphButtonSetup& setup) : window_(window), setup_(setup) {
+    if (setup.radio) {
+      auto radio = std::make_unique<TRzRadioButton>();
+      if (setup.siblings != nullptr) setup.siblings->Add(*radio);
+      model_ = std::move(radio);
+    } else {
+      model_ = std::make_unique<TRzCheckBox>();
+    }
+    model_->SetCaption(setup.caption);
+    model_->SetAlignmentVertical(setup.vertical);
+    model_->SetTransparent(setup.transparent);
+    model_->SetTransparentColor(setup.transparentColor);
+    model_->SetWinMaskColor(setup.winMaskColor);
+    if (setup.strip != nullptr) {
+      BITMAP info;
+      GetObjectA(setup.strip, sizeof info, &info);
+      model_->SetCustomGlyphs(info.bmWidth, info.bmHeight);
+    }
+    model_->SetChecked(setup.checked);
+    model_->OnClick = setup.onClick;  // after the starting state: creating is not a click
+    model_->SetHost(this);
+  }
+
+  ~Win32GlyphButton() override {
+    if (setup_.strip != nullptr) DeleteObject(setup_.strip);
+    if (background_ != nullptr) DeleteObject(background_);
+  }
+
+  TRzCustomGlyphButton& Model() { return *model_; }
+
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    LRESULT result = 0;
+    switch (message) {
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window_, &ps);
+        Paint(dc);
+        EndPaint(window_, &ps);
+        break;
+      }
+      case WM_ERASEBKGND:
+        model_->MarkBackgroundStale();
+        return 1;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        SetCapture(window_);
+        model_->MouseDown(Button(message), x, y);
+        break;
+      case WM_LBUTTONDBLCLK:
+        SetCapture(window_);
+        model_->DoubleClick(TRzCustomButton::mbLeft, x, y);
+        break;
+      case WM_MOUSEMOVE:
+        if (!trackingLeave_) {
+          TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window_, 0};
+          trackingLeave_ = TrackMouseEvent(&track) != FALSE;
+        }
+        if (!model_->MouseOver() && x >= 0 && y >= 0 && x < model_->Width() && y < model_->Height()) model_->MouseEnter();
+        model_->MouseMove(x, y);
+        break;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP:
+        if (GetCapture() == window_) ReleaseCapture();
+        model_->MouseUp(Button(message), x, y);
+        break;
+      case WM_MOUSELEAVE:
+        trackingLeave_ = false;
+        if (model_->MouseOver()) model_->MouseLeave();
+        break;
+      case WM_KEYDOWN:
+        model_->KeyDown(int(wParam));
+        break;
+      case WM_KEYUP:
+        model_->KeyUp(int(wParam));
+        break;
+      case WM_SETFOCUS:
+        model_->FocusGained();
+        break;
+      case WM_KILLFOCUS:
+        model_->FocusLost();
+        break;
+      case WM_ENABLE:
+        model_->SetEnabled(wParam != FALSE);
+        break;
+      case WM_SHOWWINDOW:
+        model_->SetVisible(wParam != FALSE);
+        result = DefWindowProcA(window_, message, wParam, lParam);
+        break;
+      case WM_SETTEXT:
+        result = DefWindowProcA(window_, message, wParam, lParam);
+        model_->SetCaption(lParam != 0 ? reinterpret_cast<const char*>(lParam) : "");
+        break;
+      case WM_SETFONT:
+        setup_.font = reinterpret_cast<HFONT>(wParam);
+        model_->SetCaption(model_->Caption());
+        break;
+      case WM_SIZE:
+        model_->SetSize(LOWORD(lParam), HIWORD(lParam));
+        break;
+      case WM_GETDLGCODE:
+        return DLGC_BUTTON | DLGC_WANTCHARS;
+      default:
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+    SyncTabStop();
+    return result;
+  }
+
+  // --- IGlyphButtonHost ---
+  void Repaint() override {
+    if (!IsWindowVisible(window_)) return;
+    HDC dc = GetDC(window_);
+    Paint(dc);
+    ReleaseDC(window_, dc);
+    ValidateRect(window_, nullptr);
+  }
+  void RepaintGlyph() override { Repaint(); }
+  void TakeFocus() override {
+    if (GetFocus() != window_) SetFocus(window_);
+  }
+  bool HasFocus() const override { return GetFocus() == window_; }
+  bool CanFocus() const override {
+    for (HWND w = window_; w != nullptr; w = GetParent(w)) {
+      if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
+    }
+    return true;
+  }
+  bool VisualStylesActive() const override { return ui::VisualStylesActive(); }
+
+  // Radio buttons are tab stops exactly while checked.
+  void SyncTabStop() {
+    const LONG style = GetWindowLongA(window_, GWL_STYLE);
+    const LONG wanted = model_->TabStop() ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+    if (wanted != style) SetWindowLongA(window_, GWL_STYLE, wanted);
+  }
+
+ private:
+  static TRzCustomButton::MouseButton Button(UINT message) {
+    if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) return TRzCustomButton::mbRight;
+    if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP) return TRzCustomButton::mbMiddle;
+    return TRzCustomButton::mbLeft;
+  }
+
+  // What lies behind the control: the parent's painting of this spot, or Color.
+  void TakeBackground(HDC like, int w, int h) {
+    if (background_ != nullptr) DeleteObject(background_);
+    background_ = CreateCompatibleBitmap(like, w, h);
+    HDC dc = CreateCompatibleDC(like);
+    HGDIOBJ old = SelectObject(dc, background_);
+    if (model_->Transparent()) {
+      HWND parent = GetParent(window_);
+      POINT at = {0, 0};
+      MapWindowPoints(window_, parent, &at, 1);
+      SetViewportOrgEx(dc, -at.x, -at.y, nullptr);
+      SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      SetViewportOrgEx(dc, 0, 0, nullptr);
+    } else {
+      HBRUSH fill = CreateSolidBrush(Resolve(model_->Color()));
+      RECT all = {0, 0, w, h};
+      FillRect(dc, &all, fill);
+      DeleteObject(fill);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    model_->BackgroundTaken();
+  }
+
+  // The glyph for the current state, glyph width x glyph height; `behind` is what it covers.
+  Pixels GlyphImage(HDC like, const Pixels& behind) {
+    const int gw = model_->GlyphWidth(), gh = model_->GlyphHeight();
+    Dib glyph(like, gw, gh);
+    if (model_->UseCustomGlyphs() && setup_.strip != nullptr) {
+      HDC strip = CreateCompatibleDC(like);
+      HGDIOBJ old = SelectObject(strip, setup_.strip);
+      BitBlt(glyph.dc(), 0, 0, gw, gh, strip, model_->GlyphCell() * gw, 0, SRCCOPY);
+      SelectObject(strip, old);
+      DeleteDC(strip);
+      return glyph.Read(0, 0, gw, gh);
+    }
+    const glyphbutton::StandardGlyph look = model_->StandardGlyphState();
+    const bool radio = model_->IsRadioButton();
+    RECT box = {0, 0, gw, gh};
+    if (VisualStylesActive()) {
+      // The check box over the parent's own background for that spot, the radio image over Color.
+      if (radio) {
+        HBRUSH fill = CreateSolidBrush(Resolve(model_->Color()));
+        FillRect(glyph.dc(), &box, fill);
+        DeleteObject(fill);
+      } else {
+        glyph.Write(0, 0, behind);
+      }
+      // Theme states: 1 + 4 x mark + look (normal, hot, pressed, disabled).
+      const int state = 1 + 4 * int(look.mark) + int(look.look);
+      if (DrawThemedButtonPart(window_, glyph.dc(), radio ? kPartRadio : kPartCheck, state, box)) {
+        return glyph.Read(0, 0, gw, gh);
+      }
+    }
+    UINT flags = radio ? DFCS_BUTTONRADIO : (look.mark == glyphbutton::Mark::kMixed ? DFCS_BUTTON3STATE : DFCS_BUTTONCHECK);
+    if (look.mark != glyphbutton::Mark::kUnchecked) flags |= DFCS_CHECKED;
+    if (look.look == glyphbutton::Look::kPressed) flags |= DFCS_PUSHED;
+    if (look.look == glyphbutton::Look::kDisabled) flags |= DFCS_INACTIVE;
+    if (radio) {
+      // The corners outside the circle keep the key colour and drop out when composed.
+      HBRUSH fill = CreateSolidBrush(Resolve(model_->TransparentColor()));
+      FillRect(glyph.dc(), &box, fill);
+      DeleteObject(fill);
+    }
+    DrawFrameControl(glyph.dc(), &box, DFC_BUTTON, flags);
+    return glyph.Read(0, 0, gw, gh);
+  }
+
+  void PaintCaption(HDC dc) {
+    const std::string& text = model_->Caption();
+    if (text.empty()) return;
+    HGDIOBJ oldFont = SelectObject(dc, setup_.font);
+    const glyphbutton::Rect bounds = model_->CaptionBounds();
+    RECT measure = {bounds.left, bounds.top, bounds.right, bounds.top};
+    DrawTextA(dc, text.c_str(), int(text.size()), &measure, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    const glyphbutton::Rect place = glyphbutton::PlaceCaption(bounds, measure.bottom - measure.top, model_->AlignmentVertical());
+    RECT box = {place.left, place.top, place.right, place.bottom};
+    const UINT format = DT_WORDBREAK | DT_EXPANDTABS | (model_->CaptionOnRight() ? DT_LEFT : DT_RIGHT | DT_RTLREADING);
+    SetBkMode(dc, TRANSPARENT);
+    if (model_->Enabled()) {
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    } else {
+      RECT shadow = box;
+      OffsetRect(&shadow, 1, 1);
+      SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+      DrawTextA(dc, text.c_str(), int(text.size()), &shadow, format);
+      SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    }
+    DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
+    SelectObject(dc, oldFont);
+  }
+
+  void PaintFocus(Dib& image) {
+    const std::string& text = model_->Caption();
+    if (text.empty() || GetFocus() != window_) return;
+    HGDIOBJ oldFont = SelectObject(image.dc(), setup_.font);
+    const std::string trimmed = glyphbutton::TrimBlanks(text);
+    RECT measure = {0, 0, 0, 0};
+    DrawTextA(image.dc(), trimmed.c_str(), int(trimmed.size()), &measure, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(image.dc(), oldFont);
+    for (const glyphbutton::Point& dot : glyphbutton::FocusDots(model_->FocusBorder(measure.right - measure.left))) {
+      SetPixelV(image.dc(), dot.x, dot.y, RGB(0, 0, 0));
+    }
+  }
+
+  void Paint(HDC target) {
+    RECT client;
+    GetClientRect(window_, &client);
+    const int w = client.right, h = client.bottom;
+    if (w <= 0 || h <= 0) return;
+    if (model_->BackgroundStale() || background_ == nullptr) TakeBackground(target, w, h);
+    Dib image(target, w, h);
+    if (!image.ok()) return;
+    HDC copy = CreateCompatibleDC(target);
+    HGDIOBJ old = SelectObject(copy, background_);
+    BitBlt(image.dc(), 0, 0, w, h, copy, 0, 0, SRCCOPY);
+    SelectObject(copy, old);
+    DeleteDC(copy);
+
+    const glyphbutton::Point at = model_->GlyphOrigin();
+    const int gw = model_->GlyphWidth(), gh = model_->GlyphHeight();
+    const Pixels behind = image.Read(at.x, at.y, gw, gh);
+    glyphbutton::GlyphComposition how;
+    how.transparent = model_->Transparent();
+    how.useCustomGlyphs = model_->UseCustomGlyphs();
+    how.radio = model_->IsRadioButton();
+    how.visualStylesActive = VisualStylesActive();
+    glyphbutton::GlyphColors colours;
+    colours.color = Resolve(model_->Color());
+    colours.transparentColor = Resolve(model_->TransparentColor());
+    colours.winMaskColor = Resolve(model_->WinMaskColor());
+    colours.frameColor = Resolve(model_->FrameColor());
+    colours.window = GetSysColor(COLOR_WINDOW);
+    colours.btnFace = GetSysColor(COLOR_BTNFACE);
+    image.Write(at.x, at.y, glyphbutton::ComposeGlyph(GlyphImage(target, behind), behind, how, colours));
+
+    PaintCaption(image.dc());
+    PaintFocus(image);
+    GdiFlush();
+    BitBlt(target, 0, 0, w, h, image.dc(), 0, 0, SRCCOPY);
+  }
+
+  HWND window_;
+  GlyphButtonSetup setup_;
+  std::unique_ptr<TRzCustomGlyphButton> model_;
+  HBITMAP background_ = nullptr;
+  bool trackingLeave_ = false;
+};
+
+LRESULT CALLBACK GlyphProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* control = reinterpret_cast<Win32GlyphButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_NCCREATE) {
+    const auto* setup = static_cast<const GlyphButtonSetup*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    control = new Win32GlyphButton(window, *setup);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+  }
+  if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete control;
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  return control->Handle(message, wParam, lParam);
+}
+
+bool IsGlyphClass(HWND window) {
+  char name[32];
+  if (GetClassNameA(window, name, sizeof name) == 0) return false;
+  return lstrcmpA(name, kCheckBoxClass) == 0 || lstrcmpA(name, kRadioButtonClass) == 0;
+}
+
+void RegisterClasses() {
+  static const bool registered = [] {
+    for (const char* name : {kCheckBoxClass, kRadioButtonClass}) {
+      WNDCLASSA cls = {};
+      cls.style = CS_DBLCLKS;
+      cls.lpfnWndProc = GlyphProc;
+      cls.hInstance = GetModuleHandleA(nullptr);
+      cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+      cls.lpszClassName = name;
+      RegisterClassA(&cls);
+    }
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+HWND CreateGlyphButton(HWND parent, int id, const RECT& box, const GlyphButtonSetup& setup) {
+  RegisterClasses();
+  HWND window = CreateWindowExA(0, setup.radio ? kRadioButtonClass : kCheckBoxClass, setup.caption.c_str(), WS_CHILD,
+                                box.left, box.top, box.right - box.left, box.bottom - box.top, parent,
+                                reinterpret_cast<HMENU>(intptr_t(id)), GetModuleHandleA(nullptr),
+                                const_cast<GlyphButtonSetup*>(&setup));
+  if (window != nullptr) reinterpret_cast<Win32GlyphButton*>(GetWindowLongPtrA(window, GWLP_USERDATA))->SyncTabStop();
+  return window;
+}
+
+TRzCustomGlyphButton* GlyphButtonOf(HWND window) {
+  if (!IsGlyphClass(window)) return nullptr;
+  auto* control = reinterpret_cast<Win32GlyphButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return control != nullptr ? &control->Model() : nullptr;
+}
+
+}  // namespace velmora::ui
