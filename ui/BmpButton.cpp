@@ -1,5 +1,7 @@
 #include "ui/BmpButton.h"
 
+#include "ui/AccessKey.h"
+
 namespace velmora::ui {
 
 namespace {
@@ -11,22 +13,6 @@ TBmpRect Inflated(const TBmpRect& r, int d) { return {r.left - d, r.top - d, r.r
 TBmpRect Moved(const TBmpRect& r, int dx, int dy) {
   return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
-
-// The key marked in a caption: the byte after the first single "&" ("&&" is a literal "&"), or -1.
-// Neither GBK nor UTF-8 uses the byte of "&" inside a multi-byte character, so a byte scan is safe.
-int AccessKeyOf(const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return static_cast<unsigned char>(caption[i + 1]);
-  }
-  return -1;
-}
-
-int FoldCase(int c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; }
 
 }  // namespace
 
@@ -375,8 +361,7 @@ void TRzBmpButton::KeyUp(int) {
 }
 
 bool TRzBmpButton::AccessKey(int ch) {
-  const int key = AccessKeyOf(caption_);
-  if (key < 0 || FoldCase(key) != FoldCase(ch)) return false;
+  if (!IsAccessKey(caption_, ch)) return false;
   // A hidden or disabled button lets the search go on to the next control.
   if (!enabled_ || !visible_ || !host_.CanFocus()) return false;
   Click();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/SystemLibrary_win.h"
+#include "ui/ControlWindow_win.h"
 
 namespace velmora::ui {
 namespace {
@@ -127,10 +128,7 @@ class Win32BmpButton final : public IBmpButtonHost {
         model_.DoubleClick(x, y);
         return 0;
       case WM_MOUSEMOVE:
-        if (!trackingLeave_) {
-          TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window_, 0};
-          trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-        }
+        TrackPointerLeave(window_, trackingLeave_);
         if (!model_.Hot() && x >= 0 && y >= 0 && x < model_.Width() && y < model_.Height()) model_.MouseEnter();
         model_.MouseMove(x, y);
         return 0;
@@ -190,20 +188,11 @@ class Win32BmpButton final : public IBmpButtonHost {
 
   // --- IBmpButtonHost ---
   void Repaint() override {
-    if (!IsWindowVisible(window_)) return;
-    HDC dc = GetDC(window_);
-    Paint(dc);
-    ReleaseDC(window_, dc);
-    ValidateRect(window_, nullptr);
+    PaintNow(window_, [this](HDC dc) { Paint(dc); });
   }
   void TakeFocus() override { SetFocus(window_); }
   bool HasFocus() override { return GetFocus() == window_; }
-  bool CanFocus() override {
-    for (HWND w = window_; w != nullptr; w = GetParent(w)) {
-      if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
-    }
-    return true;
-  }
+  bool CanFocus() override { return CanTakeFocus(window_); }
   bool WindowVisible() override { return IsWindowVisible(GetAncestor(window_, GA_ROOT)) != FALSE; }
   void SetModalResult(int) override {}  // the wizard window is not modal: nothing reads it
   void SendGroupMessage(int groupIndex, TRzBmpButton* sender) override {
@@ -408,50 +397,19 @@ class Win32BmpButton final : public IBmpButtonHost {
   bool trackingLeave_ = false;
 };
 
-LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* button = reinterpret_cast<Win32BmpButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_NCCREATE) {
-    const auto* setup = static_cast<const BmpButtonSetup*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    button = new Win32BmpButton(window, *setup);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(button));
-  }
-  if (button == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    delete button;
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  return button->Handle(message, wParam, lParam);
-}
-
-void RegisterClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSA cls = {};
-    cls.style = CS_DBLCLKS;
-    cls.lpfnWndProc = ButtonProc;
-    cls.hInstance = GetModuleHandleA(nullptr);
-    cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    cls.lpszClassName = kClassName;
-    return RegisterClassA(&cls) != 0;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 HWND CreateBmpButton(HWND parent, int id, int left, int top, const BmpButtonSetup& setup) {
-  RegisterClassOnce();
+  RegisterControlClass(kClassName, ControlWindowProc<Win32BmpButton, BmpButtonSetup>);
   HWND window = CreateWindowExA(0, kClassName, setup.caption.c_str(), WS_CHILD | WS_TABSTOP, left, top, 80, 30, parent,
                                 reinterpret_cast<HMENU>(intptr_t(id)), GetModuleHandleA(nullptr),
                                 const_cast<BmpButtonSetup*>(&setup));
-  if (window != nullptr) reinterpret_cast<Win32BmpButton*>(GetWindowLongPtrA(window, GWLP_USERDATA))->FinishLoading();
+  if (Win32BmpButton* button = ControlOf<Win32BmpButton>(window, {kClassName})) button->FinishLoading();
   return window;
 }
 
 TRzBmpButton* BmpButtonOf(HWND window) {
-  char name[32];
-  if (GetClassNameA(window, name, sizeof name) == 0 || lstrcmpA(name, kClassName) != 0) return nullptr;
-  auto* button = reinterpret_cast<Win32BmpButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  Win32BmpButton* button = ControlOf<Win32BmpButton>(window, {kClassName});
   return button != nullptr ? &button->Model() : nullptr;
 }
 

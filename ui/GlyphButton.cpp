@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <tuple>
 
+#include "ui/AccessKey.h"
+
 namespace velmora::ui {
 namespace glyphbutton {
 namespace {
@@ -31,7 +33,6 @@ constexpr Point kRimHalf[] = {{4, 0},  {8, 0},  {2, 1},   {10, 1},  {1, 2},   {1
                               {0, 8},  {12, 8}, {1, 10},  {11, 10}, {2, 11},  {10, 11}, {4, 12}, {8, 12}};
 constexpr Point kRimFaint[] = {{3, 0}, {9, 0}, {0, 3}, {12, 3}, {0, 9}, {12, 9}, {3, 12}, {9, 12}};
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -123,20 +124,6 @@ std::vector<Point> FocusDots(const Rect& b) {
   std::sort(dots.begin(), dots.end(), [&](const Point& l, const Point& r) { return key(l) < key(r); });
   dots.erase(std::unique(dots.begin(), dots.end()), dots.end());
   return dots;
-}
-
-char AccessKeyOf(const std::string& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return caption[i + 1];
-    ++i;  // "&&" is a literal "&"
-  }
-  return 0;
-}
-
-bool MatchesAccessKey(const std::string& caption, char typed) {
-  char key = AccessKeyOf(caption);
-  return key != 0 && AsciiUpper(key) == AsciiUpper(typed);
 }
 
 TColor GlyphKeyColor(bool visualStylesActive, TColor btnFace, TColor transparentColor) {
@@ -339,7 +326,7 @@ void TRzCustomGlyphButton::KeyDown(int) {}
 void TRzCustomGlyphButton::KeyUp(int) {}
 
 bool TRzCustomGlyphButton::AccessKey(char typed) {
-  if (!MatchesAccessKey(Caption(), typed) || !CanFocus()) return false;
+  if (!IsAccessKey(Caption(), typed) || !CanFocus()) return false;
   AccessKeyPressed();
   return true;
 }

@@ -84,11 +84,6 @@ Rect FocusBorder(int width, int height, int glyphWidth, bool captionOnRight, int
 // after the corner. Each pixel appears once.
 std::vector<Point> FocusDots(const Rect& border);
 
-// The character after the first single "&" ("&&" stands for a literal "&"), or 0 when there is none.
-char AccessKeyOf(const std::string& caption);
-// The typed character is the caption's access key, ASCII letters compared case-insensitively.
-bool MatchesAccessKey(const std::string& caption, char typed);
-
 // A small image, row by row from the top, each pixel a resolved colour (0x00BBGGRR). Comparisons
 // with a colour ignore the top byte, so pixels read from a DIB with alpha set still match.
 struct Pixels {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ui/ControlWindow_win.h"
 #include "ui/VisualStyles_win.h"
 
 namespace velmora::ui {
@@ -136,10 +137,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
         model_->DoubleClick(TRzCustomButton::mbLeft, x, y);
         break;
       case WM_MOUSEMOVE:
-        if (!trackingLeave_) {
-          TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window_, 0};
-          trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-        }
+        TrackPointerLeave(window_, trackingLeave_);
         if (!model_->MouseOver() && x >= 0 && y >= 0 && x < model_->Width() && y < model_->Height()) model_->MouseEnter();
         model_->MouseMove(x, y);
         break;
@@ -194,23 +192,14 @@ class Win32GlyphButton final : public IGlyphButtonHost {
 
   // --- IGlyphButtonHost ---
   void Repaint() override {
-    if (!IsWindowVisible(window_)) return;
-    HDC dc = GetDC(window_);
-    Paint(dc);
-    ReleaseDC(window_, dc);
-    ValidateRect(window_, nullptr);
+    PaintNow(window_, [this](HDC dc) { Paint(dc); });
   }
   void RepaintGlyph() override { Repaint(); }
   void TakeFocus() override {
     if (GetFocus() != window_) SetFocus(window_);
   }
   bool HasFocus() const override { return GetFocus() == window_; }
-  bool CanFocus() const override {
-    for (HWND w = window_; w != nullptr; w = GetParent(w)) {
-      if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;
-    }
-    return true;
-  }
+  bool CanFocus() const override { return CanTakeFocus(window_); }
   bool VisualStylesActive() const override { return ui::VisualStylesActive(); }
 
   // Radio buttons are tab stops exactly while checked.
@@ -376,59 +365,24 @@ class Win32GlyphButton final : public IGlyphButtonHost {
   bool trackingLeave_ = false;
 };
 
-LRESULT CALLBACK GlyphProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* control = reinterpret_cast<Win32GlyphButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_NCCREATE) {
-    const auto* setup = static_cast<const GlyphButtonSetup*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    control = new Win32GlyphButton(window, *setup);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-  }
-  if (control == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    delete control;
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  return control->Handle(message, wParam, lParam);
-}
-
-bool IsGlyphClass(HWND window) {
-  char name[32];
-  if (GetClassNameA(window, name, sizeof name) == 0) return false;
-  return lstrcmpA(name, kCheckBoxClass) == 0 || lstrcmpA(name, kRadioButtonClass) == 0;
-}
-
-void RegisterClasses() {
-  static const bool registered = [] {
-    for (const char* name : {kCheckBoxClass, kRadioButtonClass}) {
-      WNDCLASSA cls = {};
-      cls.style = CS_DBLCLKS;
-      cls.lpfnWndProc = GlyphProc;
-      cls.hInstance = GetModuleHandleA(nullptr);
-      cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-      cls.lpszClassName = name;
-      RegisterClassA(&cls);
-    }
-    return true;
-  }();
-  (void)registered;
-}
-
 }  // namespace
 
 HWND CreateGlyphButton(HWND parent, int id, const RECT& box, const GlyphButtonSetup& setup) {
-  RegisterClasses();
+  for (const char* cls : {kCheckBoxClass, kRadioButtonClass}) {
+    RegisterControlClass(cls, ControlWindowProc<Win32GlyphButton, GlyphButtonSetup>);
+  }
   HWND window = CreateWindowExA(0, setup.radio ? kRadioButtonClass : kCheckBoxClass, setup.caption.c_str(), WS_CHILD,
                                 box.left, box.top, box.right - box.left, box.bottom - box.top, parent,
                                 reinterpret_cast<HMENU>(intptr_t(id)), GetModuleHandleA(nullptr),
                                 const_cast<GlyphButtonSetup*>(&setup));
-  if (window != nullptr) reinterpret_cast<Win32GlyphButton*>(GetWindowLongPtrA(window, GWLP_USERDATA))->SyncTabStop();
+  if (Win32GlyphButton* control = ControlOf<Win32GlyphButton>(window, {kCheckBoxClass, kRadioButtonClass})) {
+    control->SyncTabStop();
+  }
   return window;
 }
 
 TRzCustomGlyphButton* GlyphButtonOf(HWND window) {
-  if (!IsGlyphClass(window)) return nullptr;
-  auto* control = reinterpret_cast<Win32GlyphButton*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  Win32GlyphButton* control = ControlOf<Win32GlyphButton>(window, {kCheckBoxClass, kRadioButtonClass});
   return control != nullptr ? &control->Model() : nullptr;
 }
 

@@ -2,23 +2,9 @@
 #include "ui/KeyboardNavigation.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace velmora::ui {
 namespace {
-
-bool IsWindowed(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kPicture:
-    case ControlKind::kLabel:
-    case ControlKind::kWrappingLabel:
-    case ControlKind::kProgressTrack:
-    case ControlKind::kProgressBar:
-      return false;
-    default:
-      return true;
-  }
-}
 
 // The pages in the order the window creates them, by Tag.
 constexpr int kPageCreationOrder[] = {2, 1, 6, 0, 4, 3, 5};
@@ -57,24 +43,6 @@ const ControlDescription* Walk(const std::vector<const ControlDescription*>& rin
 
 }  // namespace
 
-char AccessKeyOf(const char* caption) {
-  if (caption == nullptr) return 0;
-  for (const char* p = caption; *p != '\0'; ++p) {
-    if (*p != '&') continue;
-    if (p[1] == '&') {
-      ++p;  // "&&" is a literal "&"
-      continue;
-    }
-    return char(std::toupper(static_cast<unsigned char>(p[1])));
-  }
-  return 0;
-}
-
-bool IsAccessKey(const char* caption, char typed) {
-  const char key = AccessKeyOf(caption);
-  return key != 0 && key == char(std::toupper(static_cast<unsigned char>(typed)));
-}
-
 const std::vector<const ControlDescription*>& CreationOrder() {
   static const std::vector<const ControlDescription*> order = [] {
     std::vector<const ControlDescription*> controls;
@@ -92,7 +60,8 @@ const std::vector<const ControlDescription*>& CreationOrder() {
 const ControlDescription* AccessKeyTarget(char typed, const std::function<const char*(const ControlDescription&)>& captionOf,
                                           const CanFocusFn& canFocus) {
   for (const ControlDescription* d : CreationOrder()) {
-    if (IsAccessKey(captionOf(*d), typed) && canFocus(*d)) return d;
+    const char* caption = captionOf(*d);
+    if (caption != nullptr && IsAccessKey(caption, typed) && canFocus(*d)) return d;
   }
   return nullptr;
 }

@@ -5,15 +5,10 @@
 #include <functional>
 #include <vector>
 
+#include "ui/AccessKey.h"
 #include "ui/WindowDescription.h"
 
 namespace velmora::ui {
-
-// The key a caption's "&" marks, upper-cased: the character after a single "&" ("&&" draws one
-// "&" and marks nothing). 0 when the caption has none.
-char AccessKeyOf(const char* caption);
-// Whether a typed character is the caption's access key, case-insensitively.
-bool IsAccessKey(const char* caption, char typed);
 
 // The window's windowed controls (everything but pictures, labels and the progress images) in the
 // order the window creates them: the pages in the order licence, features, welcome, environment

@@ -57,6 +57,19 @@ ControlDescription Row(const char* name, ControlKind kind, int page, int left, i
 
 }  // namespace
 
+bool IsWindowed(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kPicture:
+    case ControlKind::kLabel:
+    case ControlKind::kWrappingLabel:
+    case ControlKind::kProgressTrack:
+    case ControlKind::kProgressBar:
+      return false;
+    default:
+      return true;
+  }
+}
+
 const std::vector<PageDescription>& Pages() {
   static const std::vector<PageDescription> pages = {
       {6, "pnl1", "img6"},  // welcome

@@ -24,6 +24,10 @@ enum class ControlKind {
   kProgressBar,    // the progress bar picture, its width set by the install sequence
 };
 
+// Whether controls of this kind are windows of their own (everything but pictures, labels and the
+// progress images, which the window paints itself).
+bool IsWindowed(ControlKind kind);
+
 // One control. Texts are the program's own (code page 936 at run time); nullptr where none.
 struct ControlDescription {
   const char* name;

@@ -33,9 +33,10 @@ TEST(AccessKeyTest, MarkedCharacter) {
     const char* caption;
     char key;
   } cases[] = {
-      {"上一步(&P)", 'P'}, {"&next", 'N'}, {"a&&b", 0}, {"&&&x", 'X'}, {"trailing&", 0}, {"none", 0}, {nullptr, 0},
+      {"上一步(&P)", 'P'}, {"&next", 'N'}, {"a&&b", 0}, {"&&&x", 'X'}, {"Save && &close", 'C'}, {"trailing&", 0},
+      {"none", 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(AccessKeyOf(c.caption), c.key) << (c.caption ? c.caption : "null");
+  for (const auto& c : cases) EXPECT_EQ(AccessKeyOf(c.caption), c.key) << c.caption;
   EXPECT_TRUE(IsAccessKey("下一步(&N)", 'n'));
   EXPECT_FALSE(IsAccessKey("a&&b", 'b'));
 }

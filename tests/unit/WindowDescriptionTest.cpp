@@ -12,19 +12,6 @@
 namespace velmora::ui {
 namespace {
 
-bool IsWindowed(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kPicture:
-    case ControlKind::kLabel:
-    case ControlKind::kWrappingLabel:
-    case ControlKind::kProgressTrack:
-    case ControlKind::kProgressBar:
-      return false;
-    default:
-      return true;
-  }
-}
-
 TEST(WindowDescription, PagesInTheOrderTheWizardShowsThem) {
   struct Expected {
     int tag;
