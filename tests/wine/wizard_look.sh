@@ -70,6 +70,10 @@ away
 echo "== licence: the paging keys scroll the memo; Tab and Space agree"
 key alt+n; shot licence
 check button licence wide disabled 307 355
+point 200 200; xdotool click 5; sleep 0.6; shot licence-wheel   # one notch down over the memo
+check differ licence-wheel licence 58 120 420 280
+xdotool click 4; sleep 0.6; away; shot licence-wheel-back
+check same licence-wheel-back licence 58 120 420 280
 key Tab Tab          # the close button, then the memo
 # The memo's text from x = 58 on: the caret blinks at the start of its line.
 key KP_3; shot licence-down
@@ -105,10 +109,12 @@ width=0
 for i in $(seq 40); do
   shot progress
   width=$(check bar progress)
+  widths="${widths:-} $width"
   [ "$width" = 461 ] && break
   sleep 0.2
 done
 [ "$width" = 461 ] || { echo "the bar did not reach its picture's full width ($width)" >&2; exit 1; }
+echo "bar widths seen:$widths"
 sleep 4; shot finish
 # Only the picture, the close button, four check boxes and three buttons: no label text.
 check plain finish finish 481 5 498 22  193 167 440 182  193 194 442 211  193 221 442 238  193 248 442 265 \
@@ -120,4 +126,14 @@ away; xdotool click 1; sleep 1
 key alt+f
 setup_ended 15 || { echo "the wizard did not end after Alt+F" >&2; exit 1; }
 [ -f "$installed/DeskClient.exe" ] || { echo "the keyboard installation installed nothing" >&2; exit 1; }
+
+echo "== environment check: the installation just made is found, and the page waits under the question"
+start_setup "$run/VelmoraSetup.exe"
+key alt+n; sleep 1; shot environment
+check labels environment a 38 43 200 60                # the page heading over picture A
+check button environment wide disabled 214 357
+check button environment wide disabled 310 357
+check button environment cancel up 406 357
+answer Escape                                          # No: the program ends
+setup_ended 10 || { echo "the wizard did not end after No" >&2; exit 1; }
 echo "installed with the keyboard alone; screenshots in $run"
