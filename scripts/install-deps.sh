@@ -17,6 +17,7 @@ packages=(
   liblzma-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libssl-dev
   wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales
   python3 xz-utils 7zip unzip zip libarchive-tools time
+  clang-14 libclang-rt-14-dev llvm-14 nsis
 )
 
 need_root() {
