@@ -27,21 +27,6 @@ std::string ExtractFileName(const std::string& path) {
   return i == std::string::npos ? path : path.substr(i + 1);
 }
 
-bool HasParentComponent(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i <= path.size(); ++i) {
-    if (i < path.size() && sys::IsAnsiLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (i == path.size() || path[i] == '\\') {
-      if (path.compare(start, i - start, "..") == 0) return true;
-      start = i + 1;
-    }
-  }
-  return false;
-}
-
 std::string LowerAscii(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');

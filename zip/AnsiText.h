@@ -11,8 +11,6 @@ size_t LastDelimiter(const std::string& text, char delimiter);
 // Up to and including the last "\", and the rest.
 std::string ExtractFilePath(const std::string& path);
 std::string ExtractFileName(const std::string& path);
-// Whether any "\"-separated component of `path` is "..".
-bool HasParentComponent(const std::string& path);
 // ASCII letters folded to lower case; other bytes unchanged.
 std::string LowerAscii(std::string text);
 bool SameTextAscii(const std::string& a, const std::string& b);

@@ -3,6 +3,7 @@
 #include "platform/SysFs.h"
 #include "platform/SysUi.h"
 #include "zip/AnsiText.h"
+#include "zip/EntryPath.h"
 #include "zip/ExtractRun.h"
 #include "zip/ZipErrors.h"
 
@@ -90,21 +91,20 @@ int TVCLUnZip::ExtractEntries() {
   return run.extracted;
 }
 
-std::string TVCLUnZip::DestinationFolder(const TZipHeaderInfo& entry) const {
-  if (!RecreateDirs || entry.directory.empty()) return destDir_ + "\\";
-  std::string d = entry.directory;
+bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const {
+  std::string folder = entry.directory;
   for (const std::string& prefix : RelativePathList) {
-    if (d.size() >= prefix.size() && SameTextAscii(d.substr(0, prefix.size()), prefix)) {
-      d.erase(0, prefix.size());
+    if (folder.size() >= prefix.size() && SameTextAscii(folder.substr(0, prefix.size()), prefix)) {
+      folder.erase(0, prefix.size());
       break;
     }
   }
-  const bool rooted = !d.empty() && d[0] == '\\';
-  const bool drive = d.size() >= 2 && d[1] == ':';
-  if (d.empty() || (!rooted && !drive)) return destDir_ + "\\" + d;
-  if (destDir_.empty()) return d;
-  if (rooted) return destDir_ + d;
-  return destDir_ + d.substr(2);
+  relative = folder + entry.fileName;
+  std::optional<std::string> below = PathBelowDestDir(relative);
+  if (!below) return false;
+  relative = RecreateDirs ? *below : ExtractFileName(*below);
+  RespellAsMade(run.madeNames, relative);
+  return true;
 }
 
 bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
@@ -157,30 +157,41 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   TZipHeaderInfo entry = Entry(index);  // a working copy: the catalogue stays as it is
   run.retry = false;
   bool retry = false;
+  const auto giveUp = [&](TSkipReason reason, const std::string& name) {
+    if (OnSkippingFile) OnSkippingFile(this, reason, name, index, retry);
+    run.totalBytes -= int64_t(entry.UncompressedSize64());
+  };
 
+  // A name that would leave the destination folder, reach a device or be changed by Windows is
+  // never written, folder entries included.
+  std::string relative;
+  const bool allowed = EntryPathBelowDestDir(run, entry, relative);
+  const std::string named = destDir_ + "\\" + relative;
   if (entry.fileName.empty()) {
-    const std::string folder = DestinationFolder(entry);
-    if (!sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
-    if (RetainAttributes) sys::SetAttributes(WithoutTrailingBackslash(folder), entry.externalAttributes);
+    if (!allowed) {
+      giveUp(TSkipReason::srCreateError, named);
+      return;
+    }
+    if (!sys::DirectoryExists(named)) sys::ForceDirectories(named);
+    if (RetainAttributes) sys::SetAttributes(WithoutTrailingBackslash(named), entry.externalAttributes);
+    RememberMade(run.madeNames, relative);
     ++run.extracted;
     return;
   }
 
   LocateEntryData(entry);
-  std::string fName = DestinationFolder(entry) + entry.fileName;
-  const auto giveUp = [&](TSkipReason reason, const std::string& name) {
-    if (OnSkippingFile) OnSkippingFile(this, reason, name, index, retry);
-    run.totalBytes -= int64_t(entry.UncompressedSize64());
-  };
-  // A name with a ".." component would leave the destination folder: it is never written.
-  if (HasParentComponent(entry.directory) || HasParentComponent(entry.fileName)) {
-    giveUp(TSkipReason::srCreateError, fName);
+  if (!allowed) {
+    giveUp(TSkipReason::srCreateError, named);
     return;
   }
+  std::string fName = named;
 
   bool skip = false;
   if (OnStartUnZip) OnStartUnZip(this, index, fName, skip);
   if (skip) return;
+  // From here the engine writes the entry or meets a file there already: a later name that differs
+  // only in case means the same file. A handler's own name is its own affair.
+  if (fName == named) RememberMade(run.madeNames, relative);
 
   const std::string folder = WithoutTrailingBackslash(ExtractFilePath(fName));
   if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
@@ -217,6 +228,10 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   }
   // Any other exception leaves the run here: the file stays open only until `out` goes, at its
   // pre-set size, with neither date nor attributes.
+  // The last bytes still wait in the stream's buffer. Closing would write them and swallow a
+  // refusal (a full disk), leaving a short file behind a good CRC; a refusal here ends the run as
+  // any refused block does.
+  if (!out->SavePending()) throw ECantWriteUCF(kMsgCantWrite);
   run.authenticated = true;
   if (run.aes) {
     uint8_t code[kAesAuthCodeSize] = {};

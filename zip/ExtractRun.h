@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "zip/EntryPath.h"
 #include "zip/VCLUnZip.h"
 #include "zip/ZipCrypto.h"
 
@@ -29,6 +30,7 @@ struct TVCLUnZip::Run {
   std::unique_ptr<TTraditionalDecryptor> traditional;
   std::unique_ptr<TAesDecryptor> aes;
   bool authenticated = true;  // an AES entry's code matched (true for every other entry)
+  TMadeNames madeNames;       // the folders and files the run went on to write, for case-blind names
 };
 
 // Whether the entry is encrypted with WinZip AES rather than the traditional cipher.

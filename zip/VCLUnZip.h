@@ -157,7 +157,11 @@ class TVCLUnZip {
   std::string ReadCommentAt(int64_t position, uint16_t length);
 
   void ExtractEntry(Run& run, int index);
-  std::string DestinationFolder(const TZipHeaderInfo& entry) const;
+  // The entry's path below DestDir in `relative`: the stored path without the first
+  // RelativePathList prefix its folder starts with, made safe by PathBelowDestDir, only the file
+  // name in a flat run, spelled as the run made it before. False when the name is refused;
+  // `relative` is then the stored path, for the skip event.
+  bool EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const;
   bool DecideOverwrite(Run& run, int index, std::string& fName);
   std::unique_ptr<TLFNFileStream> CreateOutputFile(const std::string& fName, uint64_t size);
 

@@ -1,15 +1,20 @@
-// Extraction runs: destination paths, events, overwrite rules, read-only files, damaged entries
-// and progress.
+// Extraction runs: destination paths (the entry names refused or changed on the way), events,
+// overwrite rules, read-only files, damaged entries and progress.
 #include "zip/VCLUnZip.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <optional>
+#include <set>
+
 #include "TestSupport.h"
 #include "platform/SysFs.h"
 #include "platform/ByteOrder.h"
 #include "platform/SysUi.h"
+#include "zip/EntryPath.h"
 #include "zip/ExtractRun.h"
 #include "zip/ZipCrypto.h"
 #include "zip/ZipErrors.h"
@@ -200,6 +205,100 @@ TEST(ExtractEntries, NamesWithParentComponentsNeverLeaveDestDir) {
   EXPECT_EQ(r.skipped.size(), 3u);
   for (const char* outside : {"inside/evil.txt", "evil2.txt", "inside/evil2.txt", "inside/evil3.txt", "evil.txt"}) {
     EXPECT_FALSE(test::FileExists(dir / outside)) << outside;
+  }
+}
+
+TEST(PathBelowDestDir, DropsPrefixesAndRefusesNamesWindowsWouldNotKeep) {
+  const std::optional<std::string> refused;
+  struct Case {
+    std::string stored;
+    std::optional<std::string> below;
+  } cases[] = {
+      // Plain names, "/" as "\", empty and "." components dropped, a folder keeps its "\".
+      {"a\\b.txt", "a\\b.txt"}, {"a/b/", "a\\b\\"}, {"", ""}, {"./x", "x"}, {"a//./b", "a\\b"}, {"./", ""},
+      {"a\\.", refused}, {" lead", " lead"}, {"..x", "..x"}, {"console.txt", "console.txt"},
+      {"com10", "com10"}, {"lpt", "lpt"}, {"COM.txt", "COM.txt"}, {"auxiliary\\nullx", "auxiliary\\nullx"},
+      // Root, drive, UNC and device-namespace prefixes are dropped.
+      {"\\x.txt", "x.txt"}, {"/x.txt", "x.txt"}, {"\\\\\\x", refused}, {"C:x.txt", "x.txt"}, {"c:/d/x", "d\\x"},
+      {"C:\\\\x", "x"}, {"\\\\server\\share\\x.txt", "x.txt"}, {"//server/share/d/x.txt", "d\\x.txt"},
+      {"\\\\?\\C:\\x.txt", "x.txt"}, {"\\\\?\\UNC\\server\\share\\x", "server\\share\\x"}, {"\\\\server\\", ""},
+      // ... but a name that is all prefix names no file, and a drive further in is a bad character.
+      {"C:", refused}, {"\\\\server\\share", refused}, {"\\\\.\\NUL", refused}, {"\\C:\\x", refused},
+      // Parent components.
+      {"..\\x", refused}, {"a/../../x", refused}, {"a\\..", refused}, {"../", refused}, {"...", refused},
+      // Device names, with any extension, in any component, in any case.
+      {"CON", refused}, {"con", refused}, {"nul.txt", refused}, {"NUL.tar.gz", refused}, {"Com1", refused},
+      {"lpt9.log", refused}, {"COM0", refused}, {"a\\aux\\b.txt", refused}, {"prn\\", refused},
+      {"CONIN$", refused}, {"conout$.txt", refused}, {"nul .txt", refused},
+      // Trailing dots and spaces.
+      {"a.", refused}, {"b ", refused}, {"dir.\\x", refused}, {"dir /x", refused},
+      // Characters Windows refuses; ":" would open an alternate data stream.
+      {"ab:c", refused}, {"q?.txt", refused}, {"s*", refused}, {"l<", refused}, {"g>", refused},
+      {"p|", refused}, {"quo\"te", refused}, {"tab\t", refused}, {std::string("nul\0byte", 8), refused},
+      // Code page 936: 81 5C is one character (乗), its trail byte no separator, and the same goes
+      // for a trail byte "|"; a component ending in ".." after such a character is still refused.
+      {"\xCE\xC4\xB5\xB5\\\x81\\.txt", "\xCE\xC4\xB5\xB5\\\x81\\.txt"}, {"\x81|", "\x81|"},
+      {"\x81\\..", refused}, {"\xA1\\..\\..\\x", refused},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PathBelowDestDir(c.stored), c.below) << c.stored;
+}
+
+TEST(PathBelowDestDir, LaterNamesDifferingOnlyInCaseTakeTheFirstSpelling) {
+  TMadeNames made;
+  RememberMade(made, "Dir\\Case.txt");
+  RememberMade(made, "Empty\\");
+  RememberMade(made, "\x81\x41.txt");  // a two-byte character whose trail byte is "A"
+  struct Case {
+    std::string relative, respelled;
+  } cases[] = {
+      {"dir\\CASE.TXT", "Dir\\Case.txt"}, {"DIR\\other.txt", "Dir\\other.txt"}, {"empty\\x\\", "Empty\\x\\"},
+      {"dir\\case.txt\\below", "Dir\\Case.txt\\below"}, {"new\\Case.txt", "new\\Case.txt"},
+      {"\x81\x61.txt", "\x81\x61.txt"},  // another character, not another case
+      {"\x81\x41.TXT", "\x81\x41.txt"},
+  };
+  for (const Case& c : cases) {
+    std::string relative = c.relative;
+    RespellAsMade(made, relative);
+    EXPECT_EQ(relative, c.respelled) << c.relative;
+  }
+}
+
+TEST(ExtractEntries, HostileNamesNeverLeaveDestDir) {
+  // hostile-names.zip: 0-6 carry a root, drive or UNC prefix, 7-18 are refused (18 is the folder
+  // entry ../up/), 19 Case.txt and 20 case.TXT, 21 kept.txt; entry k holds "entry k\r\n".
+  const auto content = [](int k) {
+    const std::string text = "entry " + std::to_string(k) + "\r\n";
+    return test::Bytes(text.begin(), text.end());
+  };
+  for (TUZOverwriteMode mode : {TUZOverwriteMode::Always, TUZOverwriteMode::Never}) {
+    SCOPED_TRACE(int(mode));
+    test::ScratchDir dir;
+    Recorder r(ZipFixture("hostile-names.zip"), dir / "parent/dest");
+    r.engine.OverwriteMode = mode;
+    std::vector<std::pair<int, TSkipReason>> skips;
+    r.engine.OnSkippingFile = [&](TVCLUnZip*, TSkipReason reason, const std::string&, int index, bool&) {
+      skips.emplace_back(index, reason);
+    };
+    const int extracted = r.engine.ExtractEntries();
+
+    std::vector<std::pair<int, TSkipReason>> expected;
+    for (int k = 7; k <= 18; ++k) expected.emplace_back(k, TSkipReason::srCreateError);
+    if (mode == TUZOverwriteMode::Never) expected.emplace_back(20, TSkipReason::srNoOverwrite);
+    EXPECT_EQ(skips, expected);
+    EXPECT_EQ(extracted, mode == TUZOverwriteMode::Always ? 10 : 9);
+
+    std::vector<std::string> outside;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "parent")) outside.push_back(e.path().filename());
+    EXPECT_EQ(outside, std::vector<std::string>{"dest"});
+    std::set<std::string> written;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir / "parent/dest")) {
+      written.insert(std::filesystem::relative(e.path(), dir / "parent/dest").string());
+    }
+    EXPECT_EQ(written, (std::set<std::string>{"root.txt", "back.txt", "rel.txt", "abs.txt", "unc.txt", "unc2.txt",
+                                              "long.txt", "Case.txt", "kept.txt"}));
+    EXPECT_EQ(test::ReadFile(dir / "parent/dest/unc.txt"), content(4));
+    // case.TXT is Case.txt again, as on Windows: replaced or kept by the overwrite rule.
+    EXPECT_EQ(test::ReadFile(dir / "parent/dest/Case.txt"), content(mode == TUZOverwriteMode::Always ? 20 : 19));
   }
 }
 

@@ -1,0 +1,156 @@
+// What an archive entry's stored name becomes below the destination folder. OS-independent.
+#include "zip/EntryPath.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/SysText.h"
+
+namespace velmora::zip {
+
+namespace {
+
+bool IsLead(const std::string& text, size_t i) {
+  return sys::IsAnsiLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+size_t SkipSeparators(const std::string& path, size_t i) {
+  while (i < path.size() && IsSeparator(path[i])) ++i;
+  return i;
+}
+
+// The end of the component at i: the next separator that is a character of its own, or the end.
+size_t ComponentEnd(const std::string& path, size_t i) {
+  for (; i < path.size() && !IsSeparator(path[i]); ++i) {
+    if (IsLead(path, i)) ++i;
+  }
+  return i;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+  bool separator = false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (IsLead(path, i)) {
+      ++i;
+      separator = false;
+    } else {
+      separator = IsSeparator(path[i]);
+    }
+  }
+  return separator;
+}
+
+// Windows opens a device for these names, whatever follows the first "." and with trailing spaces
+// before it ignored: "nul.txt" and "Com1 .log" are devices too.
+bool IsDeviceName(const std::string& component) {
+  std::string base = component.substr(0, component.find('.'));  // "." is never a trail byte
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) {
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');  // a non-ASCII base matches no name anyway
+  }
+  for (const char* device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (base == device) return true;
+  }
+  return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) && base[3] >= '0' &&
+         base[3] <= '9';
+}
+
+// Characters the Windows file system refuses in a name; ":" would also name an alternate data
+// stream of the file before it. All are below 0x40, so never a trail byte.
+bool HasForbiddenCharacter(const std::string& component) {
+  for (size_t i = 0; i < component.size(); ++i) {
+    if (IsLead(component, i)) {
+      ++i;
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(component[i]);
+    if (c < 0x20 || std::strchr("<>:\"|?*", c) != nullptr) return true;
+  }
+  return false;
+}
+
+// Where the folder prefixes of a "\"-separated relative path end, and the whole path's end when it
+// names a file.
+std::vector<size_t> PrefixEnds(const std::string& relative) {
+  std::vector<size_t> ends;
+  for (size_t i = 0; i < relative.size(); ++i) {
+    if (IsLead(relative, i)) {
+      ++i;
+    } else if (relative[i] == '\\') {
+      ends.push_back(i);
+    }
+  }
+  if (!relative.empty() && (ends.empty() || ends.back() != relative.size() - 1)) ends.push_back(relative.size());
+  return ends;
+}
+
+std::string FoldAscii(std::string text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsLead(text, i)) {
+      ++i;
+    } else if (text[i] >= 'A' && text[i] <= 'Z') {
+      text[i] = char(text[i] - 'A' + 'a');
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> PathBelowDestDir(const std::string& stored) {
+  // A prefix that would name a place of its own is dropped rather than refused: the engine has
+  // always put "\x" and "C:\x" below DestDir, and archives made from absolute paths rely on it. The
+  // same holds on the host, so both systems write the same files.
+  size_t i = 0;
+  if (stored.size() >= 2 && IsSeparator(stored[0]) && IsSeparator(stored[1])) {
+    // \\server\share\ or \\?\C:\ and \\.\device\ : two components after the separators.
+    i = ComponentEnd(stored, SkipSeparators(stored, 0));
+    i = ComponentEnd(stored, SkipSeparators(stored, i));
+  } else if (stored.size() >= 2 && stored[1] == ':' &&
+             ((stored[0] >= 'A' && stored[0] <= 'Z') || (stored[0] >= 'a' && stored[0] <= 'z'))) {
+    i = 2;
+  }
+
+  std::string relative;
+  while ((i = SkipSeparators(stored, i)) < stored.size()) {
+    const size_t end = ComponentEnd(stored, i);
+    const std::string component = stored.substr(i, end - i);
+    i = end;
+    if (component == ".") {
+      if (end == stored.size()) return std::nullopt;  // a file named "." is the folder itself
+      continue;                                       // "this folder"
+    }
+    // ".." would climb out of DestDir; a device name reaches the device; Windows drops a trailing
+    // "." or " " and so writes another name than the archive's.
+    if (component == ".." || IsDeviceName(component) || HasForbiddenCharacter(component) ||
+        component.back() == '.' || component.back() == ' ') {
+      return std::nullopt;
+    }
+    relative += component;
+    relative += '\\';
+  }
+  if (!stored.empty() && !EndsWithSeparator(stored)) {
+    if (relative.empty()) return std::nullopt;  // the file name was all prefix
+    relative.pop_back();
+  }
+  return relative;
+}
+
+void RespellAsMade(const TMadeNames& made, std::string& relative) {
+  for (size_t end : PrefixEnds(relative)) {
+    const auto found = made.find(FoldAscii(relative.substr(0, end)));
+    // Folding keeps the length, so the earlier spelling takes exactly the prefix's place.
+    if (found != made.end()) relative.replace(0, end, found->second);
+  }
+}
+
+void RememberMade(TMadeNames& made, const std::string& relative) {
+  for (size_t end : PrefixEnds(relative)) {
+    const std::string prefix = relative.substr(0, end);
+    made.emplace(FoldAscii(prefix), prefix);
+  }
+}
+
+}  // namespace velmora::zip
