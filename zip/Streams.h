@@ -54,6 +54,9 @@ class TS_BufferStream : public TStream {
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   bool SetSize(int64_t size) override { return underlying_->SetSize(size); }
   State BufferState() const { return state_; }
+  // Writes the pending bytes now; false when the underlying stream refuses them. Destruction would
+  // write them too, but cannot tell that it failed.
+  bool SavePending() { return state_ != kPendingWrite || SaveBuffer(); }
 
  protected:
   virtual bool LoadBuffer();
