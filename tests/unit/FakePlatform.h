@@ -42,6 +42,9 @@ class FakePlatform : public platform::IPlatform {
   std::string systemFolder = "C:\\Windows\\system32\\";
   std::string programFiles = "C:\\Program Files\\";
   std::function<void()> onProcessMessages;  // runs at every message-processing point
+  // Asked with "HKLM\key\name" before each registry write; true refuses it as the system does for
+  // a user without the rights (ERegistryException).
+  std::function<bool(const std::string&)> refuseRegistryWrite;
 
   std::string TempFolder() override { return tempFolder; }
   std::string SystemFolder() override { return systemFolder; }
@@ -60,6 +63,9 @@ class FakePlatform : public platform::IPlatform {
   void RegWriteString(RegistryRoot root, const std::string& key, const std::string& name,
                       const std::string& value) override {
     calls.push_back("RegWriteString(" + Root(root) + key + "\\" + name + "=" + value + ")");
+    if (refuseRegistryWrite && refuseRegistryWrite(Root(root) + key + "\\" + name)) {
+      throw platform::ERegistryException("access denied");
+    }
     registry[Root(root) + key + "\\" + name] = value;
   }
   void RegWriteInteger(RegistryRoot root, const std::string& key, const std::string& name, uint32_t value) override {
