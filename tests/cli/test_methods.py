@@ -29,6 +29,9 @@ SEVEN_ZIP_ORACLE = {
     "la-winzip_aes128.zip": "password",
     "la-winzip_aes256.zip": "password",
 }
+# Entries whose stored names have characters code page 936 lacks: they become "?", which Windows
+# refuses in a file name, so the engine skips them as it would there.
+UNNAMEABLE = {"sc-Zip.implode.zip": 1}
 REDUCE = ["sc-Zip.reduce1.zip", "sc-Zip.reduce2.zip", "sc-Zip.reduce3.zip", "sc-Zip.reduce4.zip",
           "rs-legacy-reduce.zip"]
 
@@ -93,7 +96,9 @@ class MethodsTest(unittest.TestCase):
             with self.subTest(name):
                 options = ["--password", password] if password else []
                 r, ours = self.extract(os.path.join(SHARED, name), *options)
-                self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+                refused = UNNAMEABLE.get(name, 0)
+                self.assertEqual(r.returncode, 1 if refused else 0, r.stdout + r.stderr)
+                self.assertEqual(r.stdout.count("skipped (cannot be created)"), refused, r.stdout)
                 theirs = tempfile.mkdtemp(dir=self.dir)
                 subprocess.run(["7zz", "x", "-y", "-o" + theirs] + (["-p" + password] if password else []) +
                                [os.path.join(SHARED, name)], check=True, stdout=subprocess.DEVNULL)
@@ -102,7 +107,11 @@ class MethodsTest(unittest.TestCase):
                 mine, other = tree(ours), tree(theirs)
                 ascii_names = lambda t: {k: v for k, v in t.items() if k.isascii()}
                 self.assertEqual(ascii_names(mine), ascii_names(other))
-                self.assertEqual(sorted(mine.values()), sorted(other.values()))
+                if refused:
+                    self.assertEqual(len(mine), len(other) - refused)
+                    self.assertLessEqual(set(mine.values()), set(other.values()))
+                else:
+                    self.assertEqual(sorted(mine.values()), sorted(other.values()))
 
     @unittest.skipUnless(os.path.isdir(SHARED), "no shared/testdata/zip beside the repository")
     def test_reduced_archives_pass_their_crc(self):
