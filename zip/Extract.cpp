@@ -19,6 +19,23 @@ std::string WithoutTrailingBackslash(const std::string& path) {
   return path;
 }
 
+// The run's total counts every entry's recorded size; a damaged or hostile record can claim sizes
+// whose sum does not fit, so the total stops at the largest value and never goes below 0.
+int64_t EntrySize(const TZipHeaderInfo& entry) {
+  const uint64_t size = entry.UncompressedSize64();
+  return size > uint64_t(INT64_MAX) ? INT64_MAX : int64_t(size);
+}
+
+void AddToTotal(int64_t& total, const TZipHeaderInfo& entry) {
+  const int64_t size = EntrySize(entry);
+  total = total > INT64_MAX - size ? INT64_MAX : total + size;
+}
+
+void TakeFromTotal(int64_t& total, const TZipHeaderInfo& entry) {
+  const int64_t size = EntrySize(entry);
+  total = total > size ? total - size : 0;
+}
+
 }  // namespace
 
 int TVCLUnZip::ExtractEntries() {
@@ -71,7 +88,7 @@ int TVCLUnZip::ExtractEntries() {
       }
       entry.matchFlag = selected;
       if (selected) {
-        run.totalBytes += int64_t(entry.UncompressedSize64());
+        AddToTotal(run.totalBytes, entry);
         ++numFiles;
       }
     }
@@ -159,7 +176,7 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   bool retry = false;
   const auto giveUp = [&](TSkipReason reason, const std::string& name) {
     if (OnSkippingFile) OnSkippingFile(this, reason, name, index, retry);
-    run.totalBytes -= int64_t(entry.UncompressedSize64());
+    TakeFromTotal(run.totalBytes, entry);
   };
 
   // A name that would leave the destination folder, reach a device or be changed by Windows is

@@ -311,6 +311,70 @@ TEST(Percent, RoundsToNearestWithTiesToEven) {
   for (const Case& c : cases) EXPECT_EQ(Percent(c.done, c.total), c.percent) << c.done << "/" << c.total;
 }
 
+// Stored one-byte entries whose central records claim `sizes` through zip64 extra fields.
+test::Bytes ArchiveClaimingSizes(const std::vector<uint64_t>& sizes) {
+  test::Bytes local, central;
+  auto put = [](test::Bytes& out, uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(value >> (8 * i)));
+  };
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const std::string name = "f" + std::to_string(i);
+    const size_t offset = local.size();
+    // signature, versions, flags, method, time and date, CRC, sizes, name and extra lengths
+    for (auto [value, bytes] : {std::pair<uint64_t, int>{0x04034b50, 4}, {45, 2}, {0, 2}, {0, 2}, {0, 4}, {0, 4},
+                                {1, 4}, {1, 4}, {name.size(), 2}, {0, 2}}) {
+      put(local, value, bytes);
+    }
+    local.insert(local.end(), name.begin(), name.end());
+    local.push_back('x');
+    for (auto [value, bytes] : {std::pair<uint64_t, int>{0x02014b50, 4}, {45, 2}, {45, 2}, {0, 2}, {0, 2}, {0, 4},
+                                {0, 4}, {1, 4}, {0xFFFFFFFF, 4}, {name.size(), 2}, {12, 2}, {0, 2}, {0, 2}, {0, 2},
+                                {0, 4}, {offset, 4}}) {
+      put(central, value, bytes);
+    }
+    central.insert(central.end(), name.begin(), name.end());
+    put(central, 1, 2);  // zip64 extra field: the uncompressed size
+    put(central, 8, 2);
+    put(central, sizes[i], 8);
+  }
+  test::Bytes zip = local;
+  zip.insert(zip.end(), central.begin(), central.end());
+  for (auto [value, bytes] : {std::pair<uint64_t, int>{0x06054b50, 4}, {0, 2}, {0, 2}, {sizes.size(), 2},
+                              {sizes.size(), 2}, {central.size(), 4}, {local.size(), 4}, {0, 2}}) {
+    put(zip, value, bytes);
+  }
+  return zip;
+}
+
+// The run's total adds up the recorded sizes; claims whose sum does not fit in 64 bits stop it at
+// the largest value instead of wrapping round to a negative total.
+TEST(ExtractEntries, TotalOfRecordedSizesStaysInRange) {
+  constexpr int64_t kMax = INT64_MAX;
+  struct Case {
+    std::vector<uint64_t> sizes;
+    int64_t total;
+  } cases[] = {
+      {{0x1000, 0x2000}, 0x3000},
+      {{0x6060000000000000, 0x6060000000000000}, kMax},
+      {{UINT64_MAX, 5}, kMax},
+      {{5, UINT64_MAX}, kMax},
+  };
+  test::ScratchDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.total);
+    test::WriteFile(dir / "claims.zip", ArchiveClaimingSizes(c.sizes));
+    Recorder r(dir / "claims.zip", dir / "out");
+    int64_t reported = -1;
+    r.engine.OnStartUnZipInfo = [&](TVCLUnZip*, int count, int64_t total, bool& stop) {
+      EXPECT_EQ(count, int(c.sizes.size()));
+      reported = total;
+      stop = true;
+    };
+    r.engine.ExtractEntries();
+    EXPECT_EQ(reported, c.total);
+  }
+}
+
 }  // namespace
 }  // namespace velmora::zip
 
