@@ -106,6 +106,8 @@ seed() {
   shopt -u nullglob nocaseglob
 }
 
+# libFuzzer's exit status when it was stopped by a signal (its -interrupted_exitcode).
+interrupted=72
 status=0
 summary=()
 for name in "${targets[@]}"; do
@@ -134,16 +136,18 @@ for name in "${targets[@]}"; do
   rm -rf "$scratch"
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   after=$(find "$findings" -type f | wc -l)
-  if [[ $rc -ne 0 || $after -gt $before ]]; then
+  if [[ $after -gt $before || ($rc -ne 0 && $rc -ne $interrupted) ]]; then
     result="FOUND SOMETHING (exit $rc), see $log and $findings"
     status=1
+  elif [[ $rc -eq $interrupted ]]; then
+    result="interrupted, nothing found"
   elif [[ -z $execs ]]; then
     result="no final statistics, see $log"
     [[ $status -eq 0 ]] && status=3
   else
     result="nothing found"
   fi
-  line="$name: ${execs:-?} executions in ${seconds}s, $result"
+  line="$name: ${execs:-?} executions (of up to ${seconds}s), $result"
   echo "$line"
   summary+=("$line")
 done
