@@ -78,7 +78,10 @@ struct Win32WizardWindow::Impl {
   bool timerRunning = false;
   bool closing = false;
   int paintedPage = -2;
-  std::string paintedLabels;
+  std::map<std::string, std::string> paintedTexts;  // the labels of the painted page
+  int paintedBar = -1;
+  HBITMAP trackPicture = nullptr;
+  HBITMAP barPicture = nullptr;
 
   Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
 
@@ -355,41 +358,65 @@ struct Win32WizardWindow::Impl {
       model.focused.clear();
     }
     if (model.hidden && IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
-    // The labels are painted with the page: any change of page or label text repaints it.
-    std::string labels;
-    for (const ControlDescription& d : Controls()) {
-      if (IsLabel(d.kind) && d.pageTag == model.currentPage) labels += model.Control(d.name).text + '\n';
-    }
-    labels += std::to_string(model.Control("imgbar").width);
-    if (model.currentPage != paintedPage || labels != paintedLabels) {
-      paintedPage = model.currentPage;
-      paintedLabels = labels;
-      // The controls paint themselves: nothing under them changes with a label or the bar.
-      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
-    }
+    InvalidateChangedPainting(model);
     syncing = false;
+  }
+
+  // The window paints the page, its labels and the progress images: a new page repaints it all, a
+  // label's new text only the label's box and a new bar width only the track. The controls paint
+  // themselves, since nothing under them changes. During an installation the status line and the
+  // bar change for every file, so this keeps those repaints small.
+  void InvalidateChangedPainting(const app::TWindowModel& model) {
+    if (model.currentPage != paintedPage) {
+      paintedPage = model.currentPage;
+      paintedTexts.clear();
+      paintedBar = -1;
+      InvalidateRect(window, nullptr, FALSE);
+    }
+    for (const ControlDescription& d : Controls()) {
+      if (!IsLabel(d.kind) || d.pageTag != model.currentPage) continue;
+      const std::string& text = model.Control(d.name).text;
+      auto painted = paintedTexts.find(d.name);
+      if (painted != paintedTexts.end() && painted->second == text) continue;
+      paintedTexts[d.name] = text;
+      const RECT box = LabelBox(d);
+      InvalidateRect(window, &box, FALSE);
+    }
+    const int bar = model.Control("imgbar").width;
+    if (bar != paintedBar) {
+      paintedBar = bar;
+      const app::TControlState& track = model.Control("Image1");
+      const RECT box = {track.left, track.top, track.left + track.width, track.top + track.height};
+      InvalidateRect(window, &box, FALSE);
+    }
+  }
+
+  // A label's box: its own size, or for a label sized to its text the rest of the page's width and
+  // a line of its font, which holds any text it is given.
+  static RECT LabelBox(const ControlDescription& d) {
+    return RECT{d.left, d.top, d.width > 0 ? d.left + d.width : kPageWidth,
+                d.height > 0 ? d.top + d.height : d.top + (d.boldLarge ? 20 : 16)};
   }
 
   // The track picture, and the bar picture's left part as wide as the bar control (the picture
   // ends at 461 pixels; a wider control shows no more of it).
   void PaintProgress(HDC dc, const app::TWindowModel& model) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (trackPicture == nullptr) trackPicture = LoadPicture(kTrackBitmap);
+    if (barPicture == nullptr) barPicture = LoadPicture(kBarBitmap);
     HDC source = CreateCompatibleDC(dc);
     const app::TControlState& track = model.Control("Image1");
     const app::TControlState& bar = model.Control("imgbar");
-    if (HBITMAP picture = LoadBitmapA(instance, MAKEINTRESOURCEA(kTrackBitmap))) {
-      HGDIOBJ old = SelectObject(source, picture);
+    if (trackPicture != nullptr) {
+      HGDIOBJ old = SelectObject(source, trackPicture);
       BitBlt(dc, track.left, track.top, track.width, track.height, source, 0, 0, SRCCOPY);
       SelectObject(source, old);
-      DeleteObject(picture);
     }
-    if (HBITMAP picture = LoadBitmapA(instance, MAKEINTRESOURCEA(kBarBitmap))) {
+    if (barPicture != nullptr) {
       BITMAP info;
-      GetObjectA(picture, sizeof info, &info);
-      HGDIOBJ old = SelectObject(source, picture);
+      GetObjectA(barPicture, sizeof info, &info);
+      HGDIOBJ old = SelectObject(source, barPicture);
       BitBlt(dc, bar.left, bar.top, std::min(bar.width, int(info.bmWidth)), info.bmHeight, source, 0, 0, SRCCOPY);
       SelectObject(source, old);
-      DeleteObject(picture);
     }
     DeleteDC(source);
   }
@@ -416,7 +443,7 @@ struct Win32WizardWindow::Impl {
       if (!IsLabel(d.kind) || d.pageTag != page || !model.Control(d.name).visible) continue;
       const std::string& text = model.Control(d.name).text;
       HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
-      RECT box = {d.left, d.top, d.width > 0 ? d.left + d.width : kPageWidth, d.height > 0 ? d.top + d.height : kPageHeight};
+      RECT box = LabelBox(d);
       const UINT format = d.kind == ControlKind::kWrappingLabel ? DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX
                                                                 : DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
       DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
@@ -551,15 +578,18 @@ struct Win32WizardWindow::Impl {
         return 1;  // the page is painted whole in WM_PAINT
       case WM_PAINT: {
         // Composed off-screen and copied in one step, so the page never flickers.
+        // Only the part that needs it is composed.
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
-        RECT client;
-        GetClientRect(window, &client);
+        const RECT part = ps.rcPaint;
+        const int w = part.right - part.left, h = part.bottom - part.top;
         HDC buffer = CreateCompatibleDC(dc);
-        HBITMAP image = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        HBITMAP image = CreateCompatibleBitmap(dc, std::max(w, 1), std::max(h, 1));
         HGDIOBJ old = SelectObject(buffer, image);
+        SetViewportOrgEx(buffer, -part.left, -part.top, nullptr);
         PaintPage(buffer);
-        BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+        SetViewportOrgEx(buffer, 0, 0, nullptr);
+        BitBlt(dc, part.left, part.top, w, h, buffer, 0, 0, SRCCOPY);
         SelectObject(buffer, old);
         DeleteObject(image);
         DeleteDC(buffer);
@@ -589,7 +619,8 @@ Win32WizardWindow::Win32WizardWindow(platform::Win32Platform& platform) : impl_(
 
 Win32WizardWindow::~Win32WizardWindow() {
   if (impl_->window != nullptr) DestroyWindow(impl_->window);
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont)}) {
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont),
+                    static_cast<HGDIOBJ>(impl_->trackPicture), static_cast<HGDIOBJ>(impl_->barPicture)}) {
     if (o != nullptr) DeleteObject(o);
   }
   for (const auto& [id, bitmap] : impl_->pictures) {
