@@ -73,6 +73,13 @@ struct Win32WizardWindow::Impl {
   std::map<int, std::unique_ptr<TRadioSiblings>> radioGroups;  // the radio buttons of each page
   std::map<int, HBITMAP> pictures;    // decoded page pictures, by resource
   std::map<std::string, HWND> controls;
+  // The state last passed on to each control.
+  struct Applied {
+    std::string text;
+    bool enabled = true, shown = false, checked = false;
+    bool known = false;
+  };
+  std::map<std::string, Applied> applied;
   std::map<int, std::string> names;  // by control id
   bool syncing = false;
   bool timerRunning = false;
@@ -327,10 +334,22 @@ struct Win32WizardWindow::Impl {
       const app::TControlState& state = model.Control(d.name);
       auto page = model.pageVisible.find(d.pageTag);
       const bool shown = page != model.pageVisible.end() && page->second && state.visible;
-      if (d.name != std::string("Memo1") && WindowText(control) != state.text) SetWindowTextA(control, state.text.c_str());
-      EnableWindow(control, state.enabled);
-      if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
-      if (bool(IsWindowVisible(control)) != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+      // Only what changed is passed on: each call may be a round trip to the window system, and
+      // the installation syncs for every file.
+      Applied& last = applied[d.name];
+      if (d.name != std::string("Memo1")) {
+        // An edit's text may have been typed since: it is compared with the edit itself.
+        const bool differs = d.kind == ControlKind::kFramedEdit ? WindowText(control) != state.text
+                                                                 : !last.known || last.text != state.text;
+        if (differs) SetWindowTextA(control, state.text.c_str());
+      }
+      if (!last.known || last.enabled != state.enabled) EnableWindow(control, state.enabled);
+      if ((d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) &&
+          (!last.known || last.checked != state.checked)) {
+        if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
+      }
+      if (!last.known || last.shown != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+      last = Applied{state.text, state.enabled, shown, state.checked, true};
     }
     // A control that can no longer hold the focus hands it on, as the window does for a control
     // disabled while focused.
