@@ -41,6 +41,15 @@ class FakePlatform : public platform::IPlatform {
   std::string tempFolder = "C:\\Temp\\";
   std::string systemFolder = "C:\\Windows\\system32\\";
   std::string programFiles = "C:\\Program Files\\";
+  // Real files, with the temporary, system and program folders below `root` (the first two made).
+  void UseFoldersBelow(const std::string& root) {
+    realFiles = true;
+    tempFolder = root + "\\temp\\";
+    systemFolder = root + "\\system32\\";
+    programFiles = root + "\\Program Files\\";
+    sys::ForceDirectories(tempFolder);
+    sys::ForceDirectories(systemFolder);
+  }
   std::function<void()> onProcessMessages;  // runs at every message-processing point
   // Asked with "HKLM\key\name" before each registry write; true refuses it as the system does for
   // a user without the rights (ERegistryException).

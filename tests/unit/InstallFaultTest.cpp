@@ -65,12 +65,7 @@ struct FaultyInstall {
 
   explicit FaultyInstall(const Bytes& setup) {
     root.pop_back();
-    platform.realFiles = true;
-    platform.tempFolder = root + "\\temp\\";
-    platform.systemFolder = root + "\\system32\\";
-    platform.programFiles = root + "\\Program Files\\";
-    sys::ForceDirectories(platform.tempFolder);
-    sys::ForceDirectories(platform.systemFolder);
+    platform.UseFoldersBelow(root);
     test::WriteFile(dir / "setup.exe", setup);
     host.executable = dir / "setup.exe";
     host.wizard = &wizard;

@@ -28,12 +28,7 @@ struct Installer {
 
   explicit Installer(const char* setup) {
     root.pop_back();
-    platform.realFiles = true;
-    platform.tempFolder = root + "\\temp\\";
-    platform.systemFolder = root + "\\system32\\";
-    platform.programFiles = root + "\\Program Files\\";
-    sys::ForceDirectories(platform.tempFolder);
-    sys::ForceDirectories(platform.systemFolder);
+    platform.UseFoldersBelow(root);
     host.executable = std::string(VELMORA_FIXTURE_DIR) + "/" + setup;
     wizard.FormCreate();
   }
