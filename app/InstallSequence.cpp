@@ -210,7 +210,11 @@ void TSetupWizard::ZipTotalPercentDone(zip::TVCLUnZip*, int percent) {
 void TSetupWizard::UpdateProgressBar() {
   progressPercent_ = progressPercent_ < 0 ? 0 : progressPercent_ > 100 ? 100 : progressPercent_;
   TControlState& bar = window_.Control("imgbar");
-  bar.width = progressPercent_ * bar.tag / 100;
+  const int width = progressPercent_ * bar.tag / 100;
+  // The engine reports for every block it writes, mostly with an unchanged percentage; a repaint
+  // costs several round trips to the window system and would show nothing new.
+  if (width == bar.width) return;
+  bar.width = width;
   host_.Refresh();
 }
 

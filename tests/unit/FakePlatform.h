@@ -203,7 +203,8 @@ class FakeHost : public app::IWizardHost {
     folderAnswers.pop_front();
     return true;
   }
-  void Refresh() override {}
+  int refreshes = 0;
+  void Refresh() override { ++refreshes; }
 };
 
 }  // namespace velmora::test
