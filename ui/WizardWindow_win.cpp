@@ -89,6 +89,11 @@ struct Win32WizardWindow::Impl {
   int paintedBar = -1;
   HBITMAP trackPicture = nullptr;
   HBITMAP barPicture = nullptr;
+  // The page is composed here, off-screen, and copied in one step. Made once: a new bitmap for
+  // every paint costs round trips to the window system, and the page repaints for every file.
+  HDC backBuffer = nullptr;
+  HBITMAP backBitmap = nullptr;
+  HGDIOBJ backBitmapBefore = nullptr;
 
   Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
 
@@ -164,8 +169,12 @@ struct Win32WizardWindow::Impl {
     }
   }
 
+  // Loaded as DIB sections: copying from a device-dependent bitmap costs round trips to the
+  // window system for every copy, and the progress pictures are copied for every file.
   static HBITMAP LoadPicture(int id) {
-    return id == 0 ? nullptr : LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+    return id == 0 ? nullptr
+                   : static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0,
+                                                     0, LR_CREATEDIBSECTION));
   }
 
   HWND CreateButton(const ControlDescription& d, int id, const std::string& text) {
@@ -337,11 +346,9 @@ struct Win32WizardWindow::Impl {
       // Only what changed is passed on: each call may be a round trip to the window system, and
       // the installation syncs for every file.
       Applied& last = applied[d.name];
-      if (d.name != std::string("Memo1")) {
-        // An edit's text may have been typed since: it is compared with the edit itself.
-        const bool differs = d.kind == ControlKind::kFramedEdit ? WindowText(control) != state.text
-                                                                 : !last.known || last.text != state.text;
-        if (differs) SetWindowTextA(control, state.text.c_str());
+      // Typed text reaches the model and `applied` together (EN_CHANGE), so an edit is not read back.
+      if (d.name != std::string("Memo1") && (!last.known || last.text != state.text)) {
+        SetWindowTextA(control, state.text.c_str());
       }
       if (!last.known || last.enabled != state.enabled) EnableWindow(control, state.enabled);
       if ((d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) &&
@@ -438,6 +445,21 @@ struct Win32WizardWindow::Impl {
       SelectObject(source, old);
     }
     DeleteDC(source);
+  }
+
+  HDC BackBuffer(HDC like) {
+    if (backBuffer != nullptr) return backBuffer;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kPageWidth + 1;
+    info.bmiHeader.biHeight = -(kPageHeight + 1);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* pixels = nullptr;
+    backBitmap = CreateDIBSection(like, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    backBuffer = backBitmap != nullptr ? CreateCompatibleDC(like) : nullptr;
+    if (backBuffer != nullptr) backBitmapBefore = SelectObject(backBuffer, backBitmap);
+    return backBuffer;
   }
 
   // The page's picture, then its labels over it, transparent, in their order.
@@ -550,7 +572,9 @@ struct Win32WizardWindow::Impl {
         if (found == names.end() || syncing) break;
         const std::string& name = found->second;
         if (HIWORD(wParam) == EN_CHANGE) {
-          wizard->Window().SetText(name, WindowText(controls[name]));
+          const std::string typed = WindowText(controls[name]);
+          wizard->Window().SetText(name, typed);
+          applied[name].text = typed;
         } else if (HIWORD(wParam) == BN_CLICKED) {
           wizard->Click(name);
         } else {
@@ -601,17 +625,16 @@ struct Win32WizardWindow::Impl {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
         const RECT part = ps.rcPaint;
-        const int w = part.right - part.left, h = part.bottom - part.top;
-        HDC buffer = CreateCompatibleDC(dc);
-        HBITMAP image = CreateCompatibleBitmap(dc, std::max(w, 1), std::max(h, 1));
-        HGDIOBJ old = SelectObject(buffer, image);
-        SetViewportOrgEx(buffer, -part.left, -part.top, nullptr);
-        PaintPage(buffer);
-        SetViewportOrgEx(buffer, 0, 0, nullptr);
-        BitBlt(dc, part.left, part.top, w, h, buffer, 0, 0, SRCCOPY);
-        SelectObject(buffer, old);
-        DeleteObject(image);
-        DeleteDC(buffer);
+        HDC buffer = BackBuffer(dc);
+        if (buffer != nullptr && part.right <= kPageWidth + 1 && part.bottom <= kPageHeight + 1) {
+          IntersectClipRect(buffer, part.left, part.top, part.right, part.bottom);
+          PaintPage(buffer);
+          SelectClipRgn(buffer, nullptr);
+          BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, buffer, part.left, part.top,
+                 SRCCOPY);
+        } else {
+          PaintPage(dc);
+        }
         EndPaint(window, &ps);
         return 0;
       }
@@ -638,8 +661,13 @@ Win32WizardWindow::Win32WizardWindow(platform::Win32Platform& platform) : impl_(
 
 Win32WizardWindow::~Win32WizardWindow() {
   if (impl_->window != nullptr) DestroyWindow(impl_->window);
+  if (impl_->backBuffer != nullptr) {
+    SelectObject(impl_->backBuffer, impl_->backBitmapBefore);
+    DeleteDC(impl_->backBuffer);
+  }
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont),
-                    static_cast<HGDIOBJ>(impl_->trackPicture), static_cast<HGDIOBJ>(impl_->barPicture)}) {
+                    static_cast<HGDIOBJ>(impl_->trackPicture), static_cast<HGDIOBJ>(impl_->barPicture),
+                    static_cast<HGDIOBJ>(impl_->backBitmap)}) {
     if (o != nullptr) DeleteObject(o);
   }
   for (const auto& [id, bitmap] : impl_->pictures) {
