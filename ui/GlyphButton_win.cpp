@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "ui/ControlWindow_win.h"
+#include "ui/Dib_win.h"
 #include "ui/VisualStyles_win.h"
 
 namespace velmora::ui {
@@ -26,59 +27,30 @@ COLORREF Resolve(TColor color) {
   return glyphbutton::IsSystemColor(color) ? GetSysColor(glyphbutton::SystemColorIndex(color)) : COLORREF(color);
 }
 
-// A 32-bit top-down image whose pixels can be read and written directly.
-class Dib {
- public:
-  Dib(HDC like, int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    bitmap_ = CreateDIBSection(like, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    dc_ = CreateCompatibleDC(like);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~Dib() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
-  Dib(const Dib&) = delete;
-  Dib& operator=(const Dib&) = delete;
-
-  HDC dc() const { return dc_; }
-  bool ok() const { return bits_ != nullptr; }
-
-  Pixels Read(int x, int y, int w, int h) const {
-    GdiFlush();
-    Pixels out(w, h);
-    for (int j = 0; j < h; ++j) {
-      for (int i = 0; i < w; ++i) {
-        const bool inside = x + i >= 0 && y + j >= 0 && x + i < width_ && y + j < height_;
-        out.at(i, j) = inside ? glyphbutton::SwapRedBlue(bits_[size_t(y + j) * size_t(width_) + size_t(x + i)]) : 0;
-      }
-    }
-    return out;
-  }
-  void Write(int x, int y, const Pixels& image) {
-    GdiFlush();
-    for (int j = 0; j < image.height; ++j) {
-      for (int i = 0; i < image.width; ++i) {
-        if (x + i < 0 || y + j < 0 || x + i >= width_ || y + j >= height_) continue;
-        bits_[size_t(y + j) * size_t(width_) + size_t(x + i)] = glyphbutton::SwapRedBlue(image.at(i, j));
-      }
+// The image's pixels in the given box as the model's colours; outside the image they read as 0.
+Pixels ReadPixels(const Dib& image, int x, int y, int w, int h) {
+  GdiFlush();
+  Pixels out(w, h);
+  for (int j = 0; j < h; ++j) {
+    for (int i = 0; i < w; ++i) {
+      const bool inside = x + i >= 0 && y + j >= 0 && x + i < image.width() && y + j < image.height();
+      out.at(i, j) =
+          inside ? glyphbutton::SwapRedBlue(image.bits()[size_t(y + j) * size_t(image.width()) + size_t(x + i)]) : 0;
     }
   }
+  return out;
+}
 
- private:
-  int width_, height_;
-  uint32_t* bits_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
+// Puts the model's pixels into the image at (x, y), leaving out what falls outside it.
+void WritePixels(Dib& image, int x, int y, const Pixels& pixels) {
+  GdiFlush();
+  for (int j = 0; j < pixels.height; ++j) {
+    for (int i = 0; i < pixels.width; ++i) {
+      if (x + i < 0 || y + j < 0 || x + i >= image.width() || y + j >= image.height()) continue;
+      image.bits()[size_t(y + j) * size_t(image.width()) + size_t(x + i)] = glyphbutton::SwapRedBlue(pixels.at(i, j));
+    }
+  }
+}
 
 class Win32GlyphButton final : public IGlyphButtonHost {
  public:
@@ -250,7 +222,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
       BitBlt(glyph.dc(), 0, 0, gw, gh, strip, model_->GlyphCell() * gw, 0, SRCCOPY);
       SelectObject(strip, old);
       DeleteDC(strip);
-      return glyph.Read(0, 0, gw, gh);
+      return ReadPixels(glyph, 0, 0, gw, gh);
     }
     const glyphbutton::StandardGlyph look = model_->StandardGlyphState();
     const bool radio = model_->IsRadioButton();
@@ -262,12 +234,12 @@ class Win32GlyphButton final : public IGlyphButtonHost {
         FillRect(glyph.dc(), &box, fill);
         DeleteObject(fill);
       } else {
-        glyph.Write(0, 0, behind);
+        WritePixels(glyph, 0, 0, behind);
       }
       // Theme states: 1 + 4 x mark + look (normal, hot, pressed, disabled).
       const int state = 1 + 4 * int(look.mark) + int(look.look);
       if (DrawThemedButtonPart(window_, glyph.dc(), radio ? kPartRadio : kPartCheck, state, box)) {
-        return glyph.Read(0, 0, gw, gh);
+        return ReadPixels(glyph, 0, 0, gw, gh);
       }
     }
     UINT flags = radio ? DFCS_BUTTONRADIO : (look.mark == glyphbutton::Mark::kMixed ? DFCS_BUTTON3STATE : DFCS_BUTTONCHECK);
@@ -281,7 +253,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
       DeleteObject(fill);
     }
     DrawFrameControl(glyph.dc(), &box, DFC_BUTTON, flags);
-    return glyph.Read(0, 0, gw, gh);
+    return ReadPixels(glyph, 0, 0, gw, gh);
   }
 
   void PaintCaption(HDC dc) {
@@ -337,7 +309,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
 
     const glyphbutton::Point at = model_->GlyphOrigin();
     const int gw = model_->GlyphWidth(), gh = model_->GlyphHeight();
-    const Pixels behind = image.Read(at.x, at.y, gw, gh);
+    const Pixels behind = ReadPixels(image, at.x, at.y, gw, gh);
     glyphbutton::GlyphComposition how;
     how.transparent = model_->Transparent();
     how.useCustomGlyphs = model_->UseCustomGlyphs();
@@ -350,7 +322,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     colours.frameColor = Resolve(model_->FrameColor());
     colours.window = GetSysColor(COLOR_WINDOW);
     colours.btnFace = GetSysColor(COLOR_BTNFACE);
-    image.Write(at.x, at.y, glyphbutton::ComposeGlyph(GlyphImage(target, behind), behind, how, colours));
+    WritePixels(image, at.x, at.y, glyphbutton::ComposeGlyph(GlyphImage(target, behind), behind, how, colours));
 
     PaintCaption(image.dc());
     PaintFocus(image);

@@ -14,6 +14,7 @@
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
 #include "ui/BmpButton_win.h"
+#include "ui/Dib_win.h"
 #include "ui/EditFrame_win.h"
 #include "ui/GlyphButton_win.h"
 #include "ui/InputMethod.h"
@@ -91,9 +92,7 @@ struct Win32WizardWindow::Impl {
   HBITMAP barPicture = nullptr;
   // The page is composed here, off-screen, and copied in one step. Made once: a new bitmap for
   // every paint costs round trips to the window system, and the page repaints for every file.
-  HDC backBuffer = nullptr;
-  HBITMAP backBitmap = nullptr;
-  HGDIOBJ backBitmapBefore = nullptr;
+  std::unique_ptr<Dib> backBuffer;
 
   Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
 
@@ -447,21 +446,6 @@ struct Win32WizardWindow::Impl {
     DeleteDC(source);
   }
 
-  HDC BackBuffer(HDC like) {
-    if (backBuffer != nullptr) return backBuffer;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kPageWidth + 1;
-    info.bmiHeader.biHeight = -(kPageHeight + 1);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* pixels = nullptr;
-    backBitmap = CreateDIBSection(like, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    backBuffer = backBitmap != nullptr ? CreateCompatibleDC(like) : nullptr;
-    if (backBuffer != nullptr) backBitmapBefore = SelectObject(backBuffer, backBitmap);
-    return backBuffer;
-  }
-
   // The page's picture, then its labels over it, transparent, in their order.
   void PaintPage(HDC dc) {
     const app::TWindowModel& model = wizard->Window();
@@ -625,8 +609,9 @@ struct Win32WizardWindow::Impl {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);
         const RECT part = ps.rcPaint;
-        HDC buffer = BackBuffer(dc);
-        if (buffer != nullptr && part.right <= kPageWidth + 1 && part.bottom <= kPageHeight + 1) {
+        if (backBuffer == nullptr) backBuffer = std::make_unique<Dib>(dc, kPageWidth + 1, kPageHeight + 1);
+        if (backBuffer->ok() && part.right <= backBuffer->width() && part.bottom <= backBuffer->height()) {
+          HDC buffer = backBuffer->dc();
           IntersectClipRect(buffer, part.left, part.top, part.right, part.bottom);
           PaintPage(buffer);
           SelectClipRgn(buffer, nullptr);
@@ -661,13 +646,8 @@ Win32WizardWindow::Win32WizardWindow(platform::Win32Platform& platform) : impl_(
 
 Win32WizardWindow::~Win32WizardWindow() {
   if (impl_->window != nullptr) DestroyWindow(impl_->window);
-  if (impl_->backBuffer != nullptr) {
-    SelectObject(impl_->backBuffer, impl_->backBitmapBefore);
-    DeleteDC(impl_->backBuffer);
-  }
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont),
-                    static_cast<HGDIOBJ>(impl_->trackPicture), static_cast<HGDIOBJ>(impl_->barPicture),
-                    static_cast<HGDIOBJ>(impl_->backBitmap)}) {
+                    static_cast<HGDIOBJ>(impl_->trackPicture), static_cast<HGDIOBJ>(impl_->barPicture)}) {
     if (o != nullptr) DeleteObject(o);
   }
   for (const auto& [id, bitmap] : impl_->pictures) {

@@ -1,0 +1,47 @@
+// A 32-bit top-down image with a memory DC of its own, whose pixels can also be reached directly.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace velmora::ui {
+
+class Dib {
+ public:
+  Dib(HDC like, int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    bitmap_ = CreateDIBSection(like, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    dc_ = CreateCompatibleDC(like);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~Dib() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  Dib(const Dib&) = delete;
+  Dib& operator=(const Dib&) = delete;
+
+  HDC dc() const { return dc_; }
+  bool ok() const { return bits_ != nullptr; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Row after row from the top, one 0x00RRGGBB value per pixel. Call GdiFlush() before touching
+  // them, so that drawing still queued by GDI has landed.
+  uint32_t* bits() const { return bits_; }
+
+ private:
+  int width_, height_;
+  uint32_t* bits_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+}  // namespace velmora::ui
