@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/SysUi.h"
 #include "platform/SystemLibrary_win.h"
 
 namespace velmora::platform {
@@ -405,17 +406,6 @@ void Win32Platform::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
 void Win32Platform::Terminate() { PostQuitMessage(0); }
 
-void Win32Platform::ProcessMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // Left for the program's own message loop, which ends on it.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+void Win32Platform::ProcessMessages() { sys::ProcessPendingMessages(); }
 
 }  // namespace velmora::platform
