@@ -466,9 +466,12 @@ struct Win32WizardWindow::Impl {
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     for (const ControlDescription& d : Controls()) {
       if (!IsLabel(d.kind) || d.pageTag != page || !model.Control(d.name).visible) continue;
+      RECT box = LabelBox(d);
+      // Laying out a label's text costs far more than clipping it, and most repaints during an
+      // installation cover only the status line or the bar.
+      if (!RectVisible(dc, &box)) continue;
       const std::string& text = model.Control(d.name).text;
       HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
-      RECT box = LabelBox(d);
       const UINT format = d.kind == ControlKind::kWrappingLabel ? DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX
                                                                 : DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
       DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
