@@ -93,6 +93,7 @@ struct Win32WizardWindow::Impl {
   // The page is composed here, off-screen, and copied in one step. Made once: a new bitmap for
   // every paint costs round trips to the window system, and the page repaints for every file.
   std::unique_ptr<Dib> backBuffer;
+  HDC pictureSource = nullptr;  // selects each picture in turn for copying
 
   Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
 
@@ -428,22 +429,23 @@ struct Win32WizardWindow::Impl {
   void PaintProgress(HDC dc, const app::TWindowModel& model) {
     if (trackPicture == nullptr) trackPicture = LoadPicture(kTrackBitmap);
     if (barPicture == nullptr) barPicture = LoadPicture(kBarBitmap);
-    HDC source = CreateCompatibleDC(dc);
     const app::TControlState& track = model.Control("Image1");
     const app::TControlState& bar = model.Control("imgbar");
-    if (trackPicture != nullptr) {
-      HGDIOBJ old = SelectObject(source, trackPicture);
-      BitBlt(dc, track.left, track.top, track.width, track.height, source, 0, 0, SRCCOPY);
-      SelectObject(source, old);
-    }
+    if (trackPicture != nullptr) Blit(dc, trackPicture, track.left, track.top, track.width, track.height);
     if (barPicture != nullptr) {
       BITMAP info;
       GetObjectA(barPicture, sizeof info, &info);
-      HGDIOBJ old = SelectObject(source, barPicture);
-      BitBlt(dc, bar.left, bar.top, std::min(bar.width, int(info.bmWidth)), info.bmHeight, source, 0, 0, SRCCOPY);
-      SelectObject(source, old);
+      Blit(dc, barPicture, bar.left, bar.top, std::min(bar.width, int(info.bmWidth)), info.bmHeight);
     }
-    DeleteDC(source);
+  }
+
+  // Copies a picture's top-left part to the DC, through a memory DC made once: the bar and the
+  // status line repaint for every file.
+  void Blit(HDC dc, HBITMAP picture, int left, int top, int width, int height) {
+    if (pictureSource == nullptr) pictureSource = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(pictureSource, picture);
+    BitBlt(dc, left, top, width, height, pictureSource, 0, 0, SRCCOPY);
+    SelectObject(pictureSource, old);
   }
 
   // The page's picture, then its labels over it, transparent, in their order.
@@ -454,13 +456,7 @@ struct Win32WizardWindow::Impl {
     RECT all = {0, 0, kPageWidth + 1, kPageHeight + 1};
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     if (shown == model.pageVisible.end() || !shown->second) return;
-    if (HBITMAP picture = Picture(page)) {
-      HDC source = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(source, picture);
-      BitBlt(dc, 0, 0, kPageWidth, kPageHeight, source, 0, 0, SRCCOPY);
-      SelectObject(source, old);
-      DeleteDC(source);
-    }
+    if (HBITMAP picture = Picture(page)) Blit(dc, picture, 0, 0, kPageWidth, kPageHeight);
     if (page == 4) PaintProgress(dc, model);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -649,6 +645,7 @@ Win32WizardWindow::Win32WizardWindow(platform::Win32Platform& platform) : impl_(
 
 Win32WizardWindow::~Win32WizardWindow() {
   if (impl_->window != nullptr) DestroyWindow(impl_->window);
+  if (impl_->pictureSource != nullptr) DeleteDC(impl_->pictureSource);
   for (HGDIOBJ o : {static_cast<HGDIOBJ>(impl_->font), static_cast<HGDIOBJ>(impl_->boldFont),
                     static_cast<HGDIOBJ>(impl_->trackPicture), static_cast<HGDIOBJ>(impl_->barPicture)}) {
     if (o != nullptr) DeleteObject(o);
