@@ -284,7 +284,7 @@ wine_start "$iw"
 wineserver -p
 drive_c="$WINEPREFIX/drive_c"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
-ours_dir="$drive_c/Program Files (x86)/Velmora"
+ours_dir="$drive_c/$WIN_PROGRAM_FILES/Velmora"
 nsis_dir="$drive_c/bench/nsis"
 wine "$iw/velmora-nsis-empty.exe" /S '/D=C:\bench\empty'  # first start of a 32-bit program: untimed
 

@@ -2,7 +2,9 @@
 # The main job: installs what is missing, builds everything, packs the demo product behind the
 # wizard into build/win/VelmoraSetup.exe, shows what is inside it, and starts the setup wizard under
 # Wine: on your display when DISPLAY is set (the script waits until the wizard ends), otherwise on
-# a private X server, saving a screenshot of the first page as build/demo/first-page.png.
+# a private X server, saving a screenshot of the first page as build/demo/first-page.png. On a
+# machine that cannot execute 32-bit code, Wine starts the same product packed behind the 64-bit
+# build of the wizard (build/win64/VelmoraSetup.exe) instead.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -23,6 +25,11 @@ echo "== velmora-pack unpack and list"
 "$pack" list "$setup"
 
 echo "== the setup wizard under Wine"
+if [ "$(velmora_wine_arch)" = x86_64 ]; then
+  echo "this machine cannot execute 32-bit code: Wine runs the 64-bit build of the wizard"
+  setup="$VELMORA_BUILD/win64/VelmoraSetup.exe"
+  "$pack" build --stub "$VELMORA_BUILD/win64/VelmoraSetup-stub.exe" --from "$VELMORA_BUILD/win64/demo/product" --out "$setup"
+fi
 . "$VELMORA_ROOT/tests/wine/wine-env.sh"
 export WINE_USE_DISPLAY=1
 wine_start "$VELMORA_BUILD/wine"

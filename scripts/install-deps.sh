@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the benchmarks need on a Debian 12 machine, as root:
 # Debian packages (with i386 for 32-bit Wine and a deb-src entry for the source packages), the
-# zh_CN.UTF-8 locale, and liblzma and libjpeg-turbo cross-built for i686-w64-mingw32 into a cache
-# prefix outside the work tree. Every step checks first, so a second run takes a few seconds.
+# zh_CN.UTF-8 locale, and liblzma and libjpeg-turbo cross-built for i686-w64-mingw32 (the shipped
+# programs) and x86_64-w64-mingw32 (the same programs for Wine on a machine that cannot execute
+# 32-bit code) into cache prefixes outside the work tree. Every step checks first, so a second run
+# takes a few seconds.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,6 +16,7 @@ log() { printf '[install-deps] %s\n' "$*"; }
 packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 libz-mingw-w64-dev
+  g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   liblzma-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libssl-dev
   wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales
   python3 xz-utils 7zip unzip zip libarchive-tools time
@@ -82,24 +85,26 @@ fetch_source() {
 
 source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2; exit}'; }
 
-# Cross-builds a source package into $VELMORA_DEPS with BUILD_FUNCTION SRC WORK, unless the stamp
-# says that this version is already there.
+# Cross-builds a source package for TRIPLE into PREFIX with BUILD_FUNCTION SRC WORK TRIPLE PREFIX,
+# unless the stamp says that this version is already there.
 cross_build() {
-  local pkg=$1 library=$2 build=$3 stamp="$VELMORA_DEPS/.$1" version work src
+  local pkg=$1 library=$2 build=$3 triple=$4 prefix=$5 version work src
+  local stamp="$prefix/.$pkg"
   version=$(source_version "$pkg")
-  if [ -n "$version" ] && [ -f "$VELMORA_DEPS/lib/$library" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$version" ]; then
+  if [ -n "$version" ] && [ -f "$prefix/lib/$library" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$version" ]; then
     return
   fi
-  log "cross-building $pkg $version"
+  log "cross-building $pkg $version for $triple"
+  mkdir -p "$prefix"
   work=$(mktemp -d)
   src=$(fetch_source "$pkg" "$work")
-  "$build" "$src" "$work"
+  "$build" "$src" "$work" "$triple" "$prefix"
   echo "$version" >"$stamp"
   rm -rf "$work"
 }
 
 build_liblzma() { # static, single-threaded, library only
-  (cd "$1" && ./configure --host=i686-w64-mingw32 --prefix="$VELMORA_DEPS" \
+  (cd "$1" && ./configure --host="$3" --prefix="$4" \
       --enable-static --disable-shared --enable-threads=no \
       --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo --disable-lzma-links \
       --disable-scripts --disable-doc --disable-nls >/dev/null &&
@@ -108,10 +113,10 @@ build_liblzma() { # static, single-threaded, library only
 
 build_libjpeg() { # static, API 62, no SIMD
   cmake -S "$1" -B "$2/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=i686 \
-    -DCMAKE_C_COMPILER=i686-w64-mingw32-gcc -DCMAKE_RC_COMPILER=i686-w64-mingw32-windres \
-    -DCMAKE_INSTALL_PREFIX="$VELMORA_DEPS" -DCMAKE_INSTALL_LIBDIR="$VELMORA_DEPS/lib" \
-    -DCMAKE_INSTALL_INCLUDEDIR="$VELMORA_DEPS/include" \
+    -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR="${3%%-*}" \
+    -DCMAKE_C_COMPILER="$3-gcc" -DCMAKE_RC_COMPILER="$3-windres" \
+    -DCMAKE_INSTALL_PREFIX="$4" -DCMAKE_INSTALL_LIBDIR="$4/lib" \
+    -DCMAKE_INSTALL_INCLUDEDIR="$4/include" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF \
     -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -Wno-dev >/dev/null
   cmake --build "$2/build" >/dev/null
@@ -121,7 +126,9 @@ build_libjpeg() { # static, API 62, no SIMD
 add_sources
 install_packages
 install_locale
-mkdir -p "$VELMORA_DEPS"
-cross_build xz-utils liblzma.a build_liblzma
-cross_build libjpeg-turbo libjpeg.a build_libjpeg
-log "ready (cross dependencies in $VELMORA_DEPS)"
+for target in "i686-w64-mingw32 $VELMORA_DEPS" "x86_64-w64-mingw32 $VELMORA_DEPS64"; do
+  set -- $target
+  cross_build xz-utils liblzma.a build_liblzma "$1" "$2"
+  cross_build libjpeg-turbo libjpeg.a build_libjpeg "$1" "$2"
+done
+log "ready (cross dependencies in $VELMORA_DEPS and $VELMORA_DEPS64)"

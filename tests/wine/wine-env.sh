@@ -2,6 +2,15 @@
 #   wine_start WORKDIR   prefix in WORKDIR/prefix (created once), Xvfb on a free display; with
 #                        WINE_USE_DISPLAY=1 and DISPLAY set, the user's own display instead
 # Both the X server and the prefix's wineserver are stopped when the calling script exits.
+#
+# VELMORA_WINE_ARCH says which build of the programs runs: i686 (the shipped 32-bit programs) or
+# x86_64 (the same sources built for 64-bit Windows, where this machine cannot execute 32-bit
+# code). wine_start sets, for the scripts' checks:
+#   WIN_PROGRAM_FILES   the Program Files folder the programs see ("Program Files (x86)" for i686)
+#   WIN_SYSTEM_DIR      the system folder under drive_c/windows (syswow64 for i686)
+#   WIN_REG_VIEW        the registry view the programs write to, for `reg query` (/reg:32 for i686)
+# and, for x86_64, puts wine, winepath and wineboot first in PATH running Wine's 64-bit loader:
+# Debian's commands start the 32-bit loader whenever it is installed.
 
 wine_start() {
   local work=$1
@@ -14,6 +23,22 @@ wine_start() {
   mkdir -p "$HOME"
   # Code page 936 for the ANSI API; no prompts for optional runtimes while the prefix is made.
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+
+  case "${VELMORA_WINE_ARCH:-i686}" in
+    x86_64)
+      WIN_PROGRAM_FILES="Program Files" WIN_SYSTEM_DIR=system32 WIN_REG_VIEW=/reg:64
+      mkdir -p "$work/bin"
+      printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$work/bin/wine"
+      printf '#!/bin/sh\nexec "%s/bin/wine" %s.exe "$@"\n' "$work" winepath >"$work/bin/winepath"
+      printf '#!/bin/sh\nexec "%s/bin/wine" %s.exe "$@"\n' "$work" wineboot >"$work/bin/wineboot"
+      chmod +x "$work/bin/wine" "$work/bin/winepath" "$work/bin/wineboot"
+      export PATH="$work/bin:$PATH"
+      ;;
+    *)
+      WIN_PROGRAM_FILES="Program Files (x86)" WIN_SYSTEM_DIR=syswow64 WIN_REG_VIEW=/reg:32
+      ;;
+  esac
+  export WIN_PROGRAM_FILES WIN_SYSTEM_DIR WIN_REG_VIEW
 
   trap wine_stop EXIT
   if [ "${WINE_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then

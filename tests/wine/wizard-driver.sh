@@ -32,9 +32,9 @@ setup_ended() {
   return 1
 }
 
-# reg_value KEY NAME: the value's data as `wine reg query` prints it in the 32-bit view the setup
+# reg_value KEY NAME: the value's data as `wine reg query` prints it in the view the setup
 # writes to, or nothing.
-reg_value() { wine reg query "$1" /v "$2" /reg:32 2>/dev/null | tr -d '\r' | grep -F "$2" || true; }
+reg_value() { wine reg query "$1" /v "$2" "$WIN_REG_VIEW" 2>/dev/null | tr -d '\r' | grep -F "$2" || true; }
 
 # The pages' buttons, by the places of their controls.
 next_on_welcome() { click 306 355 89 23 2; }

@@ -17,7 +17,7 @@ rm -rf "$run" && mkdir -p "$run"
 helper="$win/tests/win/fault-helper.exe"
 setup="$run/VelmoraSetup.exe"
 "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
-installed="$WINEPREFIX/drive_c/Program Files (x86)/Velmora"
+installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
 app_key='HKCU\Software\Velmora'
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
 
@@ -115,7 +115,7 @@ echo "== the product file held open by another program (error 8003)"
 clean
 mkdir -p "$installed"
 rm -f "$WINEPREFIX/drive_c/fault-helper.ready"
-wine "$helper" hold 'C:\Program Files (x86)\Velmora\DeskClient.exe' 'C:\fault-helper.ready' &
+wine "$helper" hold "C:\\$WIN_PROGRAM_FILES\\Velmora\\DeskClient.exe" 'C:\fault-helper.ready' &
 for _ in $(seq 100); do
   [ -f "$WINEPREFIX/drive_c/fault-helper.ready" ] && break
   sleep 0.2

@@ -12,7 +12,7 @@ run="$work/wizard-install"
 rm -rf "$run" && mkdir -p "$run"
 "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$run/VelmoraSetup.exe" >/dev/null
 drive_c="$WINEPREFIX/drive_c"
-rm -rf "$drive_c/Program Files (x86)/Velmora"
+rm -rf "$drive_c/$WIN_PROGRAM_FILES/Velmora"
 wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
 wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
 
@@ -31,20 +31,21 @@ shot finish
 finish_on_finish
 setup_ended 10 || { echo "the wizard did not end after Finish" >&2; exit 1; }
 
-installed="$drive_c/Program Files (x86)/Velmora"
+installed="$drive_c/$WIN_PROGRAM_FILES/Velmora"
 for file in DeskClient.exe Remover.exe LiveUpdater.exe midas.dll Station.ini install.log "文档/用户手册.txt"; do
   [ -f "$installed/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done
 diff <(cd "$win/demo/product" && find . -type f | sort) <(cd "$installed" && find . -type f ! -name install.log ! -name '*.done' | sort)
-grep -qF 'path=C:\Program Files (x86)\Velmora\' "$installed/Station.ini"
 # A 32-bit program on a 64-bit system: its system folder is the 32-bit one, its Program Files
-# folder "Program Files (x86)".
-[ -f "$drive_c/windows/syswow64/midas.dll" ]
-reg_value 'HKCU\Software\Velmora' AppPath | grep -qF 'C:\Program Files (x86)\Velmora\'
-reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' UninstallString | grep -qF 'C:\Program Files (x86)\Velmora\Remover.exe'
+# folder "Program Files (x86)"; a 64-bit build sees the native ones.
+folder="C:\\$WIN_PROGRAM_FILES\\Velmora\\"
+grep -qF "path=$folder" "$installed/Station.ini"
+[ -f "$drive_c/windows/$WIN_SYSTEM_DIR/midas.dll" ]
+reg_value 'HKCU\Software\Velmora' AppPath | grep -qF "$folder"
+reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' UninstallString | grep -qF "${folder}Remover.exe"
 reg_value 'HKCU\Software\VelmoraDemo\midas' Registered | grep -q 1
 log=$(iconv -f GBK -t UTF-8 "$installed/install.log" | tr -d '\r')
-echo "$log" | grep -qF 'File=C:\Program Files (x86)\Velmora\DeskClient.exe'
+echo "$log" | grep -qF "File=${folder}DeskClient.exe"
 echo "$log" | tail -1 | grep -q '^Dir=.*Velmora\\$'
 [ "$(echo "$log" | grep -c '\.lnk$')" = 5 ]
 echo "installed through all seven pages: $(echo "$log" | grep -c '^File=') files and links logged"

@@ -15,7 +15,7 @@ wine_start "$work"
 run="$work/wizard-look"
 rm -rf "$run" && mkdir -p "$run"
 "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$run/VelmoraSetup.exe" >/dev/null
-installed="$WINEPREFIX/drive_c/Program Files (x86)/Velmora"
+installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
 wineserver -k >/dev/null 2>&1 || true
 rm -rf "$installed"
 wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true

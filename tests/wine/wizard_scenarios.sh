@@ -12,7 +12,7 @@ run="$work/wizard-scenarios"
 rm -rf "$run" && mkdir -p "$run"
 setup="$run/VelmoraSetup.exe"
 "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
-installed="$WINEPREFIX/drive_c/Program Files (x86)/Velmora"
+installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
 app_key='HKCU\Software\Velmora'
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
 
