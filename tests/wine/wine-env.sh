@@ -10,7 +10,11 @@
 #   WIN_SYSTEM_DIR      the system folder under drive_c/windows (syswow64 for i686)
 #   WIN_REG_VIEW        the registry view the programs write to, for `reg query` (/reg:32 for i686)
 # and, for x86_64, puts wine, winepath and wineboot first in PATH running Wine's 64-bit loader:
-# Debian's commands start the 32-bit loader whenever it is installed.
+# Debian's commands start the 32-bit loader whenever it is installed. Unset, VELMORA_WINE_ARCH is
+# what this machine can run.
+
+# shellcheck source=scripts/env.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
 
 wine_start() {
   local work=$1
@@ -24,7 +28,9 @@ wine_start() {
   # Code page 936 for the ANSI API; no prompts for optional runtimes while the prefix is made.
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
 
-  case "${VELMORA_WINE_ARCH:-i686}" in
+  VELMORA_WINE_ARCH=$(velmora_wine_arch)
+  export VELMORA_WINE_ARCH
+  case "$VELMORA_WINE_ARCH" in
     x86_64)
       WIN_PROGRAM_FILES="Program Files" WIN_SYSTEM_DIR=system32 WIN_REG_VIEW=/reg:64
       mkdir -p "$work/bin"
