@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/SystemLibrary_win.h"
+#include "ui/Accessible_win.h"
 #include "ui/ControlWindow_win.h"
 
 namespace velmora::ui {
@@ -73,7 +74,12 @@ class DownPattern {
 
 class Win32BmpButton final : public IBmpButtonHost {
  public:
-  Win32BmpButton(HWND window, const BmpButtonSetup& setup) : window_(window), model_(*this), setup_(setup) {
+  Win32BmpButton(HWND window, const BmpButtonSetup& setup)
+      : window_(window),
+        model_(*this),
+        setup_(setup),
+        accessSource_([this] { return AccessState(); }, [this] { model_.Click(); }),
+        accessible_(window, accessSource_) {
     DownPattern::AddButton();
     model_.SetShowFocus(setup.showFocus);
     model_.SetCaption(setup.caption);
@@ -150,12 +156,14 @@ class Win32BmpButton final : public IBmpButtonHost {
         return 0;
       case WM_SETFOCUS:
         model_.FocusGained();
+        NotifyFocus(window_);
         return 0;
       case WM_KILLFOCUS:
         model_.FocusLost();
         return 0;
       case WM_ENABLE:
         model_.SetEnabled(wParam != FALSE);
+        NotifyStateChange(window_);
         return 0;
       case WM_SHOWWINDOW:
         model_.SetVisible(wParam != FALSE);
@@ -177,6 +185,8 @@ class Win32BmpButton final : public IBmpButtonHost {
         return 0;
       case WM_GETDLGCODE:
         return DLGC_BUTTON | DLGC_WANTCHARS;
+      case WM_GETOBJECT:
+        return accessible_.Answer(wParam, lParam);
       case kBmpButtonGroupMessage:
         model_.HandleGroupMessage(int(wParam), reinterpret_cast<TRzBmpButton*>(lParam));
         return 0;
@@ -184,6 +194,20 @@ class Win32BmpButton final : public IBmpButtonHost {
         break;
     }
     return DefWindowProcA(window_, message, wParam, lParam);
+  }
+
+  // What a screen reader is told: the button as it is now, in its own client coordinates.
+  AccControlState AccessState() {
+    AccControlState c;
+    c.control = setup_.description;
+    c.text = model_.Caption();
+    c.enabled = IsWindowEnabled(window_) != FALSE;
+    c.shown = IsWindowVisible(window_) != FALSE;
+    c.focused = GetFocus() == window_;
+    c.pressed = model_.State() == TBmpButtonState::bsDown;
+    c.width = model_.Width();
+    c.height = model_.Height();
+    return c;
   }
 
   // --- IBmpButtonHost ---
@@ -392,6 +416,8 @@ class Win32BmpButton final : public IBmpButtonHost {
   HWND window_;
   TRzBmpButton model_;
   BmpButtonSetup setup_;
+  SingleControlSource accessSource_;
+  AccessibleWindow accessible_;
   HBITMAP generated_ = nullptr;
   bool loading_ = true;
   bool trackingLeave_ = false;

@@ -8,12 +8,15 @@
 #include <string>
 
 #include "ui/BmpButton.h"
+#include "ui/WindowDescription.h"
 
 namespace velmora::ui {
 
 // What a new button starts with. The bitmaps are taken over by the button and deleted with it;
 // null for an empty one.
 struct BmpButtonSetup {
+  // The row of the window description it stands for: what screen readers are told about it.
+  const ControlDescription* description = nullptr;
   std::string caption;
   HFONT font = nullptr;
   bool showFocus = true;

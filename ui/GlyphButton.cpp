@@ -325,6 +325,10 @@ void TRzCustomGlyphButton::MouseLeave() {
 void TRzCustomGlyphButton::KeyDown(int) {}
 void TRzCustomGlyphButton::KeyUp(int) {}
 
+void TRzCustomGlyphButton::Click() {
+  if (Enabled()) Toggle();
+}
+
 bool TRzCustomGlyphButton::AccessKey(char typed) {
   if (!IsAccessKey(Caption(), typed) || !CanFocus()) return false;
   AccessKeyPressed();

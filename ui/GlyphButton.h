@@ -257,6 +257,9 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   virtual void KeyUp(int key);
   // A typed character offered as an access key; true when the control used it.
   bool AccessKey(char typed);
+  // What a click does, asked for without the mouse (a screen reader's default action): the next
+  // state, on an enabled control only.
+  void Click();
   virtual void FocusGained();
   void FocusLost();
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ui/Accessible_win.h"
 #include "ui/ControlWindow_win.h"
 #include "ui/Dib_win.h"
 #include "ui/VisualStyles_win.h"
@@ -54,7 +55,11 @@ void WritePixels(Dib& image, int x, int y, const Pixels& pixels) {
 
 class Win32GlyphButton final : public IGlyphButtonHost {
  public:
-  Win32GlyphButton(HWND window, const GlyphButtonSetup& setup) : window_(window), setup_(setup) {
+  Win32GlyphButton(HWND window, const GlyphButtonSetup& setup)
+      : window_(window),
+        setup_(setup),
+        accessSource_([this] { return AccessState(); }, [this] { model_->Click(); }),
+        accessible_(window, accessSource_) {
     if (setup.radio) {
       auto radio = std::make_unique<TRzRadioButton>();
       if (setup.siblings != nullptr) setup.siblings->Add(*radio);
@@ -73,6 +78,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
       model_->SetCustomGlyphs(info.bmWidth, info.bmHeight);
     }
     model_->SetChecked(setup.checked);
+    notifiedState_ = setup.checked ? 1 : 0;
     model_->OnClick = setup.onClick;  // after the starting state: creating is not a click
     model_->SetHost(this);
   }
@@ -131,12 +137,14 @@ class Win32GlyphButton final : public IGlyphButtonHost {
         break;
       case WM_SETFOCUS:
         model_->FocusGained();
+        NotifyFocus(window_);
         break;
       case WM_KILLFOCUS:
         model_->FocusLost();
         break;
       case WM_ENABLE:
         model_->SetEnabled(wParam != FALSE);
+        NotifyStateChange(window_);
         break;
       case WM_SHOWWINDOW:
         model_->SetVisible(wParam != FALSE);
@@ -155,6 +163,8 @@ class Win32GlyphButton final : public IGlyphButtonHost {
         break;
       case WM_GETDLGCODE:
         return DLGC_BUTTON | DLGC_WANTCHARS;
+      case WM_GETOBJECT:
+        return accessible_.Answer(wParam, lParam);
       default:
         return DefWindowProcA(window_, message, wParam, lParam);
     }
@@ -162,9 +172,34 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     return result;
   }
 
+  // What a screen reader is told: the control as it is now, in its own client coordinates.
+  AccControlState AccessState() {
+    AccControlState c;
+    c.control = setup_.description;
+    c.text = model_->Caption();
+    c.enabled = IsWindowEnabled(window_) != FALSE;
+    c.shown = IsWindowVisible(window_) != FALSE;
+    c.focused = GetFocus() == window_;
+    c.pressed = model_->Pressed();
+    c.checked = model_->Checked();
+    const auto* box = dynamic_cast<const TRzCustomCheckBox*>(model_.get());
+    c.grayed = box != nullptr && box->State() == cbGrayed;
+    RECT client;
+    GetClientRect(window_, &client);
+    c.width = client.right;
+    c.height = client.bottom;
+    return c;
+  }
+
   // --- IGlyphButtonHost ---
   void Repaint() override {
     PaintNow(window_, [this](HDC dc) { Paint(dc); });
+    // Every change of the checked state repaints at once: screen readers hear of it here.
+    const int state = model_->Checked() ? 1 : 0;
+    if (state != notifiedState_) {
+      notifiedState_ = state;
+      NotifyStateChange(window_);
+    }
   }
   void RepaintGlyph() override { Repaint(); }
   void TakeFocus() override {
@@ -333,6 +368,9 @@ class Win32GlyphButton final : public IGlyphButtonHost {
   HWND window_;
   GlyphButtonSetup setup_;
   std::unique_ptr<TRzCustomGlyphButton> model_;
+  SingleControlSource accessSource_;
+  AccessibleWindow accessible_;
+  int notifiedState_ = -1;  // the checked state screen readers last heard of
   HBITMAP background_ = nullptr;
   bool trackingLeave_ = false;
 };

@@ -8,10 +8,13 @@
 #include <string>
 
 #include "ui/GlyphButton.h"
+#include "ui/WindowDescription.h"
 
 namespace velmora::ui {
 
 struct GlyphButtonSetup {
+  // The row of the window description it stands for: what screen readers are told about it.
+  const ControlDescription* description = nullptr;
   bool radio = false;
   std::string caption;
   HFONT font = nullptr;

@@ -70,6 +70,11 @@ bool IsWindowed(ControlKind kind) {
   }
 }
 
+Box LabelBox(const ControlDescription& d) {
+  return Box{d.left, d.top, d.width > 0 ? d.left + d.width : kPageWidth,
+             d.height > 0 ? d.top + d.height : d.top + (d.boldLarge ? 20 : 16)};
+}
+
 const std::vector<PageDescription>& Pages() {
   static const std::vector<PageDescription> pages = {
       {6, "pnl1", "img6"},  // welcome

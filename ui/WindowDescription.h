@@ -55,6 +55,14 @@ struct PageDescription {
 constexpr int kPageWidth = 507;
 constexpr int kPageHeight = 394;
 
+// A rectangle in the window's client coordinates; right and bottom are outside it.
+struct Box {
+  int left, top, right, bottom;
+};
+// The box a label is drawn in: its own size, or for a label sized to its text the rest of the
+// page's width and a line of its font, which holds any text it is given.
+Box LabelBox(const ControlDescription& label);
+
 // The seven pages in Tag order 6, 0, 1, 2, 3, 4, 5 as the window shows them from start to finish.
 const std::vector<PageDescription>& Pages();
 // Every control of every page, page by page in that order, within a page in the order the window

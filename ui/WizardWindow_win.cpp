@@ -22,6 +22,7 @@
 #include "ui/JpegImage.h"
 #include "ui/KeyboardNavigation.h"
 #include "ui/VisualStyles_win.h"
+#include "ui/WizardAccessibility_win.h"
 #include "ui/WheelScroll.h"
 
 namespace velmora::ui {
@@ -94,6 +95,9 @@ struct Win32WizardWindow::Impl {
   // every paint costs round trips to the window system, and the page repaints for every file.
   std::unique_ptr<Dib> backBuffer;
   HDC pictureSource = nullptr;  // selects each picture in turn for copying
+  // What screen readers are told; made with the window.
+  std::unique_ptr<WizardAccessibleSource> accessSource;
+  std::unique_ptr<AccessibleWindow> accessible;
 
   Impl(Win32WizardWindow& o, platform::Win32Platform& p) : owner(o), platform(p) {}
 
@@ -149,6 +153,9 @@ struct Win32WizardWindow::Impl {
                              kPageWidth + 1, kPageHeight + 1, nullptr, nullptr, instance, this);
     if (window == nullptr) return false;
     CreateControls(instance);
+    accessSource = std::make_unique<WizardAccessibleSource>(window, wizard->Window(), controls,
+                                                            [this](const std::string& name) { DefaultAction(name); });
+    accessible = std::make_unique<AccessibleWindow>(window, *accessSource);
     return true;
   }
 
@@ -180,6 +187,7 @@ struct Win32WizardWindow::Impl {
   HWND CreateButton(const ControlDescription& d, int id, const std::string& text) {
     const ButtonBitmaps set = BitmapsOf(d.kind);
     BmpButtonSetup setup;
+    setup.description = &d;
     setup.caption = text;
     setup.font = font;
     // Only the close and browse buttons show the focus.
@@ -199,6 +207,7 @@ struct Win32WizardWindow::Impl {
 
   HWND CreateGlyphControl(const ControlDescription& d, int id, const std::string& text) {
     GlyphButtonSetup setup;
+    setup.description = &d;
     setup.radio = d.kind == ControlKind::kRadioButton;
     setup.caption = text;
     setup.font = font;
@@ -290,6 +299,7 @@ struct Win32WizardWindow::Impl {
     framed.hotColour = kFrameHotColour;
     for (const char* edit : {"edtSetupPath", "edtUserpath"}) AttachEditFrame(controls[edit], framed);
     AttachInputMethod(controls["edtUserpath"], kUserpathInputMethod);
+    for (const char* edit : {"edtSetupPath", "edtUserpath", "Memo1"}) AttachAccessibleEdit(controls[edit], *FindControl(edit));
   }
 
   // The close buttons whose hint shows carry a tooltip.
@@ -391,13 +401,16 @@ struct Win32WizardWindow::Impl {
   // The window paints the page, its labels and the progress images: a new page repaints it all, a
   // label's new text only the label's box and a new bar width only the track. The controls paint
   // themselves, since nothing under them changes. During an installation the status line and the
-  // bar change for every file, so this keeps those repaints small.
+  // bar change for every file, so this keeps those repaints small. Screen readers hear of the same
+  // changes: a new page, a label's new text (the status line) and the bar's new value.
   void InvalidateChangedPainting(const app::TWindowModel& model) {
-    if (model.currentPage != paintedPage) {
+    const bool newPage = model.currentPage != paintedPage;
+    if (newPage) {
       paintedPage = model.currentPage;
       paintedTexts.clear();
       paintedBar = -1;
       InvalidateRect(window, nullptr, FALSE);
+      NotifyReorder(window);
     }
     for (const ControlDescription& d : Controls()) {
       if (!IsLabel(d.kind) || d.pageTag != model.currentPage) continue;
@@ -405,8 +418,9 @@ struct Win32WizardWindow::Impl {
       auto painted = paintedTexts.find(d.name);
       if (painted != paintedTexts.end() && painted->second == text) continue;
       paintedTexts[d.name] = text;
-      const RECT box = LabelBox(d);
+      const RECT box = LabelRect(d);
       InvalidateRect(window, &box, FALSE);
+      if (!newPage) NotifyNameChange(window, accessSource->ChildOf(d.name));
     }
     const int bar = model.Control("imgbar").width;
     if (bar != paintedBar) {
@@ -414,14 +428,13 @@ struct Win32WizardWindow::Impl {
       const app::TControlState& track = model.Control("Image1");
       const RECT box = {track.left, track.top, track.left + track.width, track.top + track.height};
       InvalidateRect(window, &box, FALSE);
+      if (!newPage) NotifyValueChange(window, accessSource->ChildOf("imgbar"));
     }
   }
 
-  // A label's box: its own size, or for a label sized to its text the rest of the page's width and
-  // a line of its font, which holds any text it is given.
-  static RECT LabelBox(const ControlDescription& d) {
-    return RECT{d.left, d.top, d.width > 0 ? d.left + d.width : kPageWidth,
-                d.height > 0 ? d.top + d.height : d.top + (d.boldLarge ? 20 : 16)};
+  static RECT LabelRect(const ControlDescription& d) {
+    const Box box = LabelBox(d);
+    return RECT{box.left, box.top, box.right, box.bottom};
   }
 
   // The track picture, and the bar picture's left part as wide as the bar control (the picture
@@ -462,7 +475,7 @@ struct Win32WizardWindow::Impl {
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     for (const ControlDescription& d : Controls()) {
       if (!IsLabel(d.kind) || d.pageTag != page || !model.Control(d.name).visible) continue;
-      RECT box = LabelBox(d);
+      RECT box = LabelRect(d);
       // Laying out a label's text costs far more than clipping it, and most repaints during an
       // installation cover only the status line or the bar.
       if (!RectVisible(dc, &box)) continue;
@@ -473,6 +486,16 @@ struct Win32WizardWindow::Impl {
       DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
       SelectObject(dc, old);
     }
+  }
+
+  // A screen reader's default action: what a click on the control does.
+  void DefaultAction(const std::string& name) {
+    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(controls[name])) {
+      glyph->Click();  // the control's own click path updates the model and runs the handler
+      return;
+    }
+    wizard->Click(name);
+    Sync();
   }
 
   // --- Keyboard ---
@@ -629,6 +652,8 @@ struct Win32WizardWindow::Impl {
       case WM_CLOSE:
         owner.RequestClose();
         return 0;
+      case WM_GETOBJECT:
+        return accessible->Answer(wParam, lParam);
       default:
         if (message == app::kUninstallerDoneMessage) {
           wizard->HandleMessage(message, wParam);

@@ -1,0 +1,137 @@
+// The wizard window's client object for screen readers.
+#include "ui/WizardAccessibility_win.h"
+
+#include <commctrl.h>
+
+#include "ui/BmpButton_win.h"
+#include "ui/GlyphButton_win.h"
+
+namespace velmora::ui {
+
+const ControlDescription* WizardAccessibleSource::Control(long child) {
+  const std::vector<ControlDescription>& controls = Controls();
+  return child >= 1 && size_t(child) <= controls.size() ? &controls[size_t(child - 1)] : nullptr;
+}
+
+long WizardAccessibleSource::ChildOf(const std::string& name) {
+  const std::vector<ControlDescription>& controls = Controls();
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (name == controls[i].name) return long(i + 1);
+  }
+  return 0;
+}
+
+std::vector<long> WizardAccessibleSource::Children() {
+  std::vector<long> ids;
+  for (const ControlDescription* d : ClientChildren(model_.currentPage)) ids.push_back(ChildOf(d->name));
+  return ids;
+}
+
+bool WizardAccessibleSource::IsChild(long child) { return Control(child) != nullptr; }
+
+AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
+  const app::TControlState& state = model_.Control(d.name);
+  auto page = model_.pageVisible.find(d.pageTag);
+  AccControlState c;
+  c.control = &d;
+  c.text = state.text;
+  c.enabled = state.enabled;
+  c.shown = page != model_.pageVisible.end() && page->second && state.visible && !model_.hidden;
+  c.checked = state.checked;
+  c.left = state.left;
+  c.top = state.top;
+  c.width = state.width;
+  c.height = state.height;
+  if (d.kind == ControlKind::kLabel || d.kind == ControlKind::kWrappingLabel) {
+    const Box box = LabelBox(d);
+    c.width = box.right - box.left;
+    c.height = box.bottom - box.top;
+  }
+  c.fullWidth = state.tag;
+  auto window = controls_.find(d.name);
+  if (window != controls_.end()) {
+    c.focused = GetFocus() == window->second;
+    if (TRzBmpButton* button = BmpButtonOf(window->second)) c.pressed = button->State() == TBmpButtonState::bsDown;
+    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(window->second)) c.pressed = glyph->Pressed();
+  }
+  return c;
+}
+
+AccessibleObject WizardAccessibleSource::Describe(long child) {
+  if (const ControlDescription* d = Control(child)) return DescribeControl(StateOf(*d));
+  AccessibleObject self;
+  self.role = AccRole::kClient;
+  char title[256];
+  const int n = GetWindowTextA(window_, title, sizeof title);
+  self.name.assign(title, n > 0 ? size_t(n) : 0);
+  RECT client;
+  GetClientRect(window_, &client);
+  self.width = client.right;
+  self.height = client.bottom;
+  if (!IsWindowVisible(window_)) self.state |= accstate::kInvisible;
+  if (GetFocus() == window_) self.state |= accstate::kFocused;
+  return self;
+}
+
+HWND WizardAccessibleSource::ChildWindow(long child) {
+  const ControlDescription* d = Control(child);
+  if (d == nullptr) return nullptr;
+  auto window = controls_.find(d->name);
+  return window != controls_.end() ? window->second : nullptr;
+}
+
+bool WizardAccessibleSource::DoDefaultAction(long child) {
+  const ControlDescription* d = Control(child);
+  if (d == nullptr || DescribeControl(StateOf(*d)).defaultAction.empty()) return false;
+  click_(d->name);
+  return true;
+}
+
+namespace {
+
+constexpr UINT_PTR kAccessibleEditId = 0x414343;  // "ACC"
+
+// The accessible object of one edit window, deleted with the window.
+struct AccessibleEdit {
+  AccessibleEdit(HWND edit, const ControlDescription& d)
+      : source([edit, &d] {
+          AccControlState c;
+          c.control = &d;
+          char text[1024];
+          const int n = GetWindowTextA(edit, text, sizeof text);
+          c.text.assign(text, n > 0 ? size_t(n) : 0);
+          c.enabled = IsWindowEnabled(edit) != FALSE;
+          c.shown = IsWindowVisible(edit) != FALSE;
+          c.focused = GetFocus() == edit;
+          RECT client;
+          GetClientRect(edit, &client);
+          c.width = client.right;
+          c.height = client.bottom;
+          return c;
+        },
+               [] {}),
+        window(edit, source) {}
+  SingleControlSource source;
+  AccessibleWindow window;
+};
+
+LRESULT CALLBACK AccessibleEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+  auto* accessible = reinterpret_cast<AccessibleEdit*>(data);
+  if (message == WM_GETOBJECT && LONG(lParam) == LONG(OBJID_CLIENT)) return accessible->window.Answer(wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(edit, AccessibleEditProc, kAccessibleEditId);
+    delete accessible;
+  }
+  return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+}  // namespace
+
+void AttachAccessibleEdit(HWND edit, const ControlDescription& description) {
+  auto* accessible = new AccessibleEdit(edit, description);
+  if (!SetWindowSubclass(edit, AccessibleEditProc, kAccessibleEditId, reinterpret_cast<DWORD_PTR>(accessible))) {
+    delete accessible;
+  }
+}
+
+}  // namespace velmora::ui
