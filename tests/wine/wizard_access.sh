@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The wizard as a screen reader sees it under Wine: access-check.exe reads the running window
+# through the system's accessibility interface from another process, page by page, and operates it
+# through the same interface only: Next by its default action, the agreement ticked by its default
+# action, the installation started and watched through the events a screen reader hears.
+#   wizard_access.sh VELMORA_PACK WIN_BUILD WORKDIR
+set -euo pipefail
+pack=$1 win=$2 work=$3
+. "$(dirname "$0")/wine-env.sh"
+wine_start "$work"
+
+run="$work/wizard-access"
+rm -rf "$run" && mkdir -p "$run"
+"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$run/VelmoraSetup.exe" >/dev/null
+drive_c="$WINEPREFIX/drive_c"
+rm -rf "$drive_c/$WIN_PROGRAM_FILES/Velmora"
+wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
+wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+
+. "$(dirname "$0")/wizard-driver.sh"
+start_setup "$run/VelmoraSetup.exe"
+check="$win/tests/win/access-check.exe"
+
+# tree PAGE: the tree now, kept as PAGE.tree and printed.
+tree() {
+  wine "$check" tree | tr -d '\r' >"$run/$1.tree"
+  echo "== $1"
+  cat "$run/$1.tree"
+}
+# has PAGE LINE...: every line is in the page's tree (depth|role|name|value|states|shortcut|action|
+# the location is left out).
+has() {
+  local page=$1
+  shift
+  local line
+  for line in "$@"; do
+    cut -d'|' -f1-7 "$run/$page.tree" | grep -qxF "$line" || { echo "$page: missing: $line" >&2; exit 1; }
+  done
+}
+# has_like PAGE PATTERN: a line of the page's tree matches the extended regular expression.
+has_like() { cut -d'|' -f1-7 "$run/$1.tree" | grep -qE "$2" || { echo "$1: nothing like: $2" >&2; exit 1; }; }
+# act NAME: the default action of the child of that name, as a screen reader's "click".
+act() { wine "$check" do "$1"; sleep "${2:-1}"; }
+
+tree welcome
+has welcome '0|client|Velmora安装向导||focused||' \
+  '1|text|欢迎使用 Velmora 安装程序||||' \
+  '1|text|否则，请单击“下一步”继续。||||' \
+  '1|graphic|||||' \
+  '1|button|关闭||focusable||按下' \
+  '1|button|上一步(P)||unavailable|Alt+P|' \
+  '1|button|下一步(N)||focusable|Alt+N|按下' \
+  '1|button|取消(C)||focusable|Alt+C|按下'
+# The texts come first in reading order, then the picture, then the buttons in tab order.
+[ "$(cut -d'|' -f2 "$run/welcome.tree" | tr '\n' ' ')" = "client text text text text graphic button button button button " ]
+# A disabled control does nothing when asked.
+if wine "$check" do '上一步(P)' 2>/dev/null; then echo "a disabled Back acted" >&2; exit 1; fi
+
+act '下一步(N)' 3  # the environment check runs 500 ms later and shows the features
+tree features
+has features '1|text|软件功能介绍||||' '1|text|强大的金币库存管理功能||||' \
+  '1|text|，支持5173，淘宝以及百川等B2B网站的自动列表，拥有强力||||'
+
+act '下一步(N)'
+tree licence
+has licence '1|edit|软件安装协议||readonly,focusable||' \
+  '1|checkbox|我已阅读并同意Velmora软件许可协议||focusable||选中' \
+  '1|button|下一步(N)||unavailable|Alt+N|'
+act '我已阅读并同意Velmora软件许可协议'
+tree licence-agreed
+has licence-agreed '1|checkbox|我已阅读并同意Velmora软件许可协议||checked,focusable||取消选中' \
+  '1|button|下一步(N)||focusable|Alt+N|按下'
+
+act '下一步(N)'
+tree location
+folder="C:\\$WIN_PROGRAM_FILES\\Velmora\\"
+has location "1|edit|安装目录|$folder|focusable||" \
+  '1|radio|保存到安装目录下||checked,focusable||选中' \
+  '1|radio|自定义||focusable||选中' \
+  '1|button|浏览(B)||invisible|Alt+B|' \
+  '1|button|安装(I)||focusable|Alt+I|按下'
+has_like location '^1\|edit\|个人文件夹\|C:\\.*\\Velmora\\\|unavailable\|\|$'
+
+# The installation, as a screen reader hears it: the status line's new texts and the bar's values.
+wine "$check" events 25 | tr -d '\r' >"$run/install.events" &
+events=$!
+sleep 3
+act '安装(I)' 1
+wait "$events"
+# Events are handled after they happen, when the wizard next lets messages run (the steps after
+# the copy run without), so each names the status line or the bar, read as it is by then.
+grep -qE '^name\|text\|(正在|文件安装成功)' "$run/install.events" ||
+  { echo "no event for the status line" >&2; cat "$run/install.events" >&2; exit 1; }
+grep -qE '^value\|progressbar\|\|[0-9]+%\|' "$run/install.events" ||
+  { echo "no event for the progress bar" >&2; cat "$run/install.events" >&2; exit 1; }
+grep -q '^reorder|client|Velmora安装向导|' "$run/install.events" || { echo "no event for the new page" >&2; exit 1; }
+if grep -vqE '^(name\|text|value\|progressbar|reorder\|client|state\||focus\|)' "$run/install.events"; then
+  echo "an event named something else than the status line, the bar, the page or a control's state:" >&2
+  cat "$run/install.events" >&2
+  exit 1
+fi
+
+tree finish
+has finish '1|checkbox|运行 OrmundVelmora 软件||checked,focusable||取消选中' \
+  '1|checkbox|在快速启动栏创建快捷方式||checked,focusable||取消选中' \
+  '1|button|完成(F)||focusable|Alt+F|按下'
+act '完成(F)' 3
+setup_ended 10 || { echo "Finish through the interface did not end the wizard" >&2; exit 1; }
+[ -f "$drive_c/$WIN_PROGRAM_FILES/Velmora/DeskClient.exe" ]
+echo "every page read and operated through the accessibility interface"
