@@ -43,28 +43,43 @@ HRESULT TextResult(const std::string& text, BSTR* out) {
 
 }  // namespace
 
+// Reference counting for the COM objects here; each answers QueryInterface itself.
+template <typename Interface>
+class RefCounted : public Interface {
+ public:
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return ULONG(left);
+  }
+
+ protected:
+  virtual ~RefCounted() = default;
+  // Hands out this object as `Interface` when asked for it or for IUnknown.
+  bool Offer(REFIID iid, void** out) {
+    if (iid != __uuidof(IUnknown) && iid != __uuidof(Interface)) return false;
+    *out = static_cast<Interface*>(this);
+    AddRef();
+    return true;
+  }
+
+ private:
+  LONG references_ = 1;
+};
+
 // The children of an accessible object in order, as screen readers walk them: a window of its
 // own as its object, a simple element as its id.
-class ChildEnumerator final : public IEnumVARIANT {
+class ChildEnumerator final : public RefCounted<IEnumVARIANT> {
  public:
   // Takes over the references the variants hold.
   ChildEnumerator(std::vector<VARIANT> children, size_t next) : children_(std::move(children)), next_(next) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IEnumVARIANT)) {
-      *out = static_cast<IEnumVARIANT*>(this);
-      AddRef();
-      return S_OK;
-    }
+    if (Offer(iid, out)) return S_OK;
     *out = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return ULONG(left);
   }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
     if (out == nullptr) return E_INVALIDARG;
@@ -96,15 +111,14 @@ class ChildEnumerator final : public IEnumVARIANT {
   }
 
  private:
-  ~ChildEnumerator() {
+  ~ChildEnumerator() override {
     for (VARIANT& v : children_) VariantClear(&v);
   }
-  LONG references_ = 1;
   std::vector<VARIANT> children_;
   size_t next_;
 };
 
-class AccessibleWindow::Object final : public IAccessible {
+class AccessibleWindow::Object final : public RefCounted<IAccessible> {
  public:
   Object(HWND window, AccessibleSource& source) : window_(window), source_(&source) {}
   void Disconnect() { source_ = nullptr; }
@@ -112,8 +126,9 @@ class AccessibleWindow::Object final : public IAccessible {
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(IAccessible)) {
-      *out = static_cast<IAccessible*>(this);
+    if (Offer(iid, out)) return S_OK;
+    if (iid == __uuidof(IDispatch)) {
+      *out = static_cast<IDispatch*>(this);
       AddRef();
       return S_OK;
     }
@@ -124,12 +139,6 @@ class AccessibleWindow::Object final : public IAccessible {
     }
     *out = nullptr;
     return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return ULONG(left);
   }
 
   // IDispatch: screen readers call the interface directly.
@@ -278,7 +287,7 @@ class AccessibleWindow::Object final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  private:
-  ~Object() = default;
+  ~Object() override = default;
 
   // The listed children as the enumerator hands them out (it takes its own references).
   std::vector<VARIANT> ChildVariants() {
@@ -332,7 +341,6 @@ class AccessibleWindow::Object final : public IAccessible {
     return S_OK;
   }
 
-  LONG references_ = 1;
   HWND window_;
   AccessibleSource* source_;
 };

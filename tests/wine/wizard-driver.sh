@@ -1,6 +1,17 @@
 # Sourced by the wizard's Wine tests: start a setup, find its window, click at the places of its
 # controls and answer its message boxes as a person would. Needs wine-env.sh's wine_start first.
 
+# fresh_setup RUN: packs the demo product behind the stub of $win into RUN/VelmoraSetup.exe with
+# $pack, and removes what an earlier installation left in the prefix: the installation folder and
+# the two registry keys.
+fresh_setup() {
+  rm -rf "$1" && mkdir -p "$1"
+  "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$1/VelmoraSetup.exe" >/dev/null
+  rm -rf "$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
+  wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
+  wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+}
+
 # start_setup SETUP.exe: starts it in the background and waits for its window; sets SETUP_PID and
 # the window's X and Y.
 start_setup() {

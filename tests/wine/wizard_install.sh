@@ -9,14 +9,9 @@ pack=$1 win=$2 work=$3
 wine_start "$work"
 
 run="$work/wizard-install"
-rm -rf "$run" && mkdir -p "$run"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$run/VelmoraSetup.exe" >/dev/null
 drive_c="$WINEPREFIX/drive_c"
-rm -rf "$drive_c/$WIN_PROGRAM_FILES/Velmora"
-wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
-wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
-
 . "$(dirname "$0")/wizard-driver.sh"
+fresh_setup "$run"
 start_setup "$run/VelmoraSetup.exe"
 shot() { import -window root "$run/$1.png"; }
 
