@@ -13,6 +13,7 @@
 
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
+#include "resources/ResourceIds.h"
 #include "ui/BmpButton_win.h"
 #include "ui/Dib_win.h"
 #include "ui/EditFrame_win.h"
@@ -38,24 +39,21 @@ constexpr int kFirstControlId = 100;
 int PictureResource(int tag) {
   switch (tag) {
     case 6:
-      return 102;
+      return IDR_PAGE_WELCOME;
     case 5:
-      return 103;
+      return IDR_PAGE_FINISH;
     case 3:
-      return 104;
+      return IDR_PAGE_LOCATION;
     default:
-      return 101;
+      return IDR_PAGE_A;
   }
 }
 
 bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
 
-constexpr int kTrackBitmap = 201;
-constexpr int kRadioStrip = 401;
 
 // The folder edits' frame while hot: 5876991, an orange.
 constexpr COLORREF kFrameHotColour = RGB(255, 172, 89);
-constexpr int kBarBitmap = 202;
 
 std::string WindowText(HWND window) {
   char text[4096];
@@ -142,7 +140,7 @@ struct Win32WizardWindow::Impl {
     WNDCLASSA cls = {};
     cls.lpfnWndProc = WindowProc;
     cls.hInstance = instance;
-    cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    cls.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
     cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     cls.lpszClassName = kWindowClass;
     if (!RegisterClassA(&cls)) return false;
@@ -166,13 +164,13 @@ struct Win32WizardWindow::Impl {
   static ButtonBitmaps BitmapsOf(ControlKind kind) {
     switch (kind) {
       case ControlKind::kCloseButton:
-        return {321, 322, 323, 0};
+        return {IDB_CLOSE_UP, IDB_CLOSE_HOT, IDB_CLOSE_DOWN, 0};
       case ControlKind::kCancelButton:
-        return {311, 312, 313, 314};
+        return {IDB_CANCEL_UP, IDB_CANCEL_HOT, IDB_CANCEL_DOWN, IDB_CANCEL_DISABLED};
       case ControlKind::kMixedButton:
-        return {301, 331, 332, 304};
+        return {IDB_WIDE_UP, IDB_MIXED_HOT, IDB_MIXED_DOWN, IDB_WIDE_DISABLED};
       default:
-        return {301, 302, 303, 304};
+        return {IDB_WIDE_UP, IDB_WIDE_HOT, IDB_WIDE_DOWN, IDB_WIDE_DISABLED};
     }
   }
 
@@ -218,7 +216,7 @@ struct Win32WizardWindow::Impl {
       auto& group = radioGroups[d.pageTag];
       if (group == nullptr) group = std::make_unique<TRadioSiblings>();
       setup.siblings = group.get();
-      setup.strip = LoadPicture(kRadioStrip);
+      setup.strip = LoadPicture(IDB_RADIO_STRIP);
       setup.transparentColor = glyphbutton::clFuchsia;
       setup.winMaskColor = glyphbutton::clFuchsia;
     }
@@ -440,8 +438,8 @@ struct Win32WizardWindow::Impl {
   // The track picture, and the bar picture's left part as wide as the bar control (the picture
   // ends at 461 pixels; a wider control shows no more of it).
   void PaintProgress(HDC dc, const app::TWindowModel& model) {
-    if (trackPicture == nullptr) trackPicture = LoadPicture(kTrackBitmap);
-    if (barPicture == nullptr) barPicture = LoadPicture(kBarBitmap);
+    if (trackPicture == nullptr) trackPicture = LoadPicture(IDB_PROGRESS_TRACK);
+    if (barPicture == nullptr) barPicture = LoadPicture(IDB_PROGRESS_BAR);
     const app::TControlState& track = model.Control("Image1");
     const app::TControlState& bar = model.Control("imgbar");
     if (trackPicture != nullptr) Blit(dc, trackPicture, track.left, track.top, track.width, track.height);
