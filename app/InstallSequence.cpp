@@ -34,17 +34,20 @@ constexpr uint32_t kRetryCancelQuestion = kMbTopmost | kMbIconQuestion | kMbRetr
 constexpr uint32_t kEntryPause = 10;
 constexpr uint32_t kStepPause = 500;
 
-// The ZIP engine lets the wizard's own message loop run, so its close query works mid-run.
+// The ZIP engine lets the wizard's own message loop run, the wizard's way, so its close query
+// works mid-run.
 class WizardZipServices : public zip::TZipServices {
  public:
-  explicit WizardZipServices(IPlatform& platform) : platform_(platform) {}
-  void ProcessMessages() override { platform_.ProcessMessages(); }
+  WizardZipServices(IPlatform& platform, std::function<void()> processMessages)
+      : platform_(platform), processMessages_(std::move(processMessages)) {}
+  void ProcessMessages() override { processMessages_(); }
   int MessageBox(const std::string& text, const std::string&, uint32_t flags) override {
     return platform_.ShowMessageBox(text, flags, false);
   }
 
  private:
   IPlatform& platform_;
+  std::function<void()> processMessages_;
 };
 
 // The part of a path after its last backslash or colon.
@@ -72,10 +75,10 @@ void TSetupWizard::RzBmpButton8Click() {
   progressPercent_ = 0;
   UpdateProgressBar();
   SetStatus(kStatusUnpacking);
-  platform_.ProcessMessages();
+  ProcessMessages();
   ShowPage(4);
   MoveWindowVertically(0, 1, +1);
-  platform_.ProcessMessages();
+  ProcessMessages();
   session_.Installing = true;
   if (session_.Aborted) return;
 
@@ -95,7 +98,7 @@ void TSetupWizard::RzBmpButton8Click() {
   }
 
   SetStatus(kStatusDecompressing);
-  platform_.ProcessMessages();
+  ProcessMessages();
   try {
     payload::TMemoryStream input, output;
     if (!input.LoadFromFile(payload)) throw Exception("cannot read the payload copy");
@@ -115,7 +118,7 @@ void TSetupWizard::RzBmpButton8Click() {
   if (session_.Aborted) return;
 
   SetStatus(kStatusCopying);
-  platform_.ProcessMessages();
+  ProcessMessages();
   const bool extracted = ExtractArchive();
   if (!extracted) Close();
   // A failed extraction never goes on to the post-install steps, whatever the close query answered.
@@ -132,7 +135,7 @@ bool TSetupWizard::ExtractArchive() {
   }
   session_.InstallLog.Clear();
 
-  WizardZipServices services(platform_);
+  WizardZipServices services(platform_, [this] { ProcessMessages(); });
   bool entryFailed = false;
   {
     zip::TVCLUnZip engine(services);
@@ -164,7 +167,7 @@ bool TSetupWizard::ExtractArchive() {
   }
   if (session_.Aborted) {
     // The rollback could not delete the file the engine held open then; it is closed now.
-    RemoveLoggedFiles();
+    RemoveFilesLeftByRollback();
     return true;
   }
   if (entryFailed) {

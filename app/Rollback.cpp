@@ -23,6 +23,9 @@ std::string WithoutTrailingBackslash(std::string folder) {
   return folder;
 }
 
+// The folder holding a file, without its trailing backslash.
+std::string FolderOf(const std::string& file) { return WithoutTrailingBackslash(zip::ExtractFilePath(file)); }
+
 }  // namespace
 
 bool TSetupWizard::FormCloseQuery() {
@@ -32,7 +35,7 @@ bool TSetupWizard::FormCloseQuery() {
   session_.Aborted = true;
   window_.SetText("Label11", kRollingBack);
   SetStatus(kDeletingFiles);
-  RemoveLoggedFiles();
+  filesLeftByRollback_ = RemoveLoggedFiles();
   DeleteAppKey();
   // An uninstall entry this run wrote would point at files that are gone now.
   if (uninstallInfoWritten_) {
@@ -48,18 +51,30 @@ bool TSetupWizard::FormCloseQuery() {
   return true;
 }
 
-void TSetupWizard::RemoveLoggedFiles() {
+std::vector<std::string> TSetupWizard::RemoveLoggedFiles() {
+  std::vector<std::string> left;
   for (const std::string& line : session_.InstallLog.Lines()) {
     const std::optional<TLogItem> item = ReadLogLine(line);
     if (!item) continue;
     if (item->kind == TLogItem::Kind::kFile) {
-      platform_.RemoveFile(item->path);
+      if (!platform_.RemoveFile(item->path)) left.push_back(item->path);
       // Only the file's own folder, once, and only when it is empty by now.
-      platform_.RemoveEmptyDirectory(WithoutTrailingBackslash(zip::ExtractFilePath(item->path)));
+      platform_.RemoveEmptyDirectory(FolderOf(item->path));
     } else if (platform_.DirectoryExists(WithoutTrailingBackslash(item->path))) {
       platform_.RemoveEmptyDirectory(WithoutTrailingBackslash(item->path));
     }
   }
+  return left;
+}
+
+void TSetupWizard::RemoveFilesLeftByRollback() {
+  // Only what the rollback itself could not delete: the log has grown since by the entries skipped
+  // after the cancellation, and those paths may hold the user's own files. A folder is tried once
+  // more only at the moment one of its files goes, as in the rollback.
+  for (const std::string& file : filesLeftByRollback_) {
+    if (platform_.RemoveFile(file)) platform_.RemoveEmptyDirectory(FolderOf(file));
+  }
+  filesLeftByRollback_.clear();
 }
 
 void TSetupWizard::DeleteAppKey() {

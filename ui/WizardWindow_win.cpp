@@ -333,8 +333,11 @@ struct Win32WizardWindow::Impl {
     return bitmap;
   }
 
-  void Sync() {
+  // Returns whether anything on the screen changed.
+  bool Sync() {
     syncing = true;
+    bool changed = false;
+    bool focusMayMove = false;
     app::TWindowModel& model = wizard->Window();
     for (const ControlDescription& d : Controls()) {
       auto found = controls.find(d.name);
@@ -349,27 +352,35 @@ struct Win32WizardWindow::Impl {
       // Typed text reaches the model and `applied` together (EN_CHANGE), so an edit is not read back.
       if (d.name != std::string("Memo1") && (!last.known || last.text != state.text)) {
         SetWindowTextA(control, state.text.c_str());
+        changed = true;
       }
-      if (!last.known || last.enabled != state.enabled) EnableWindow(control, state.enabled);
+      if (!last.known || last.enabled != state.enabled) {
+        EnableWindow(control, state.enabled);
+        changed = focusMayMove = true;
+      }
       if ((d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) &&
           (!last.known || last.checked != state.checked)) {
         if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
+        changed = true;
       }
-      if (!last.known || last.shown != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+      if (!last.known || last.shown != shown) {
+        ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+        changed = focusMayMove = true;
+      }
       last = Applied{state.text, state.enabled, shown, state.checked, true};
     }
     // A control that can no longer hold the focus hands it on, as the window does for a control
     // disabled while focused.
-    if (const ControlDescription* focusedControl = Described(GetFocus())) {
-      if (!CanFocus(*focusedControl)) {
-        const ControlDescription* next = TabTarget(focusedControl, true, [this](const ControlDescription& d) { return IsTabStop(d); });
-        SetFocus(next != nullptr ? controls[next->name] : window);
-      }
+    const ControlDescription* focusedControl = focusMayMove ? Described(GetFocus()) : nullptr;
+    if (focusedControl != nullptr && !CanFocus(*focusedControl)) {
+      const ControlDescription* next = TabTarget(focusedControl, true, [this](const ControlDescription& d) { return IsTabStop(d); });
+      SetFocus(next != nullptr ? controls[next->name] : window);
     }
     RECT r;
     GetWindowRect(window, &r);
     if (r.left != model.left || r.top != model.top || r.right - r.left != model.width || r.bottom - r.top != model.height) {
       SetWindowPos(window, nullptr, model.left, model.top, model.width, model.height, SWP_NOZORDER | SWP_NOACTIVATE);
+      changed = true;
     }
     if (model.tmshow.running != timerRunning) {
       timerRunning = model.tmshow.running;
@@ -383,17 +394,24 @@ struct Win32WizardWindow::Impl {
       SetFocus(controls[model.focused]);
       model.focused.clear();
     }
-    if (model.hidden && IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
-    InvalidateChangedPainting(model);
+    if (model.hidden && IsWindowVisible(window)) {
+      ShowWindow(window, SW_HIDE);
+      changed = true;
+    }
+    if (InvalidateChangedPainting(model)) changed = true;
     syncing = false;
+    return changed;
   }
 
   // The window paints the page, its labels and the progress images: a new page repaints it all, a
   // label's new text only the label's box and a new bar width only the track. The controls paint
   // themselves, since nothing under them changes. During an installation the status line and the
   // bar change for every file, so this keeps those repaints small.
-  void InvalidateChangedPainting(const app::TWindowModel& model) {
+  // Returns whether it invalidated anything.
+  bool InvalidateChangedPainting(const app::TWindowModel& model) {
+    bool invalidated = false;
     if (model.currentPage != paintedPage) {
+      invalidated = true;
       paintedPage = model.currentPage;
       paintedTexts.clear();
       paintedBar = -1;
@@ -407,6 +425,7 @@ struct Win32WizardWindow::Impl {
       paintedTexts[d.name] = text;
       const RECT box = LabelBox(d);
       InvalidateRect(window, &box, FALSE);
+      invalidated = true;
     }
     const int bar = model.Control("imgbar").width;
     if (bar != paintedBar) {
@@ -414,7 +433,9 @@ struct Win32WizardWindow::Impl {
       const app::TControlState& track = model.Control("Image1");
       const RECT box = {track.left, track.top, track.left + track.width, track.top + track.height};
       InvalidateRect(window, &box, FALSE);
+      invalidated = true;
     }
+    return invalidated;
   }
 
   // A label's box: its own size, or for a label sized to its text the rest of the page's width and
@@ -579,8 +600,16 @@ struct Win32WizardWindow::Impl {
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
-        wizard->FormMouseDown();
+        // The window has no frame: client coordinates are the window's own.
+        wizard->FormMouseDown(short(LOWORD(lParam)), short(HIWORD(lParam)));
         return 0;
+      case WM_WINDOWPOSCHANGED: {
+        // A move the window did not make itself (the user's drag): the model follows, or the next
+        // sync would put the window back.
+        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (!syncing && (pos->flags & SWP_NOMOVE) == 0) wizard->FormMoved(pos->x, pos->y);
+        break;
+      }
       case WM_KEYDOWN:
         wizard->KeyDown("", uint32_t(wParam));
         break;
@@ -727,8 +756,9 @@ bool Win32WizardWindow::PickFolder(const std::string& start, const std::string& 
 }
 
 void Win32WizardWindow::Refresh() {
-  impl_->Sync();
-  UpdateWindow(impl_->window);
+  // The ZIP engine lets messages run for every block it writes, mostly with nothing new to show:
+  // then this costs no call to the window system beyond reading the window's place.
+  if (impl_->Sync()) UpdateWindow(impl_->window);
 }
 
 }  // namespace velmora::ui
