@@ -2,6 +2,7 @@
 // logging every file, then the data-folder setting, components and registry entries. OS-independent.
 #include "app/ProductContract.h"
 #include "app/SetupWizard.h"
+#include "app/StatusTexts.h"
 #include "payload/LZMADeCompressReader.h"
 #include "payload/MemoryStream.h"
 #include "payload/UCovert.h"
@@ -13,15 +14,6 @@ namespace velmora::app {
 using namespace velmora::platform;
 
 namespace {
-
-constexpr const char* kStatusUnpacking = "正在解压缩...";
-constexpr const char* kStatusDecompressing = "正在解压缩安装文件...";
-constexpr const char* kStatusCopying = "正在复制文件...";
-constexpr const char* kStatusCopyingFile = "正在复制文件：";
-constexpr const char* kStatusRegisteringDlls = "正在注册DLL...";
-constexpr const char* kStatusUpdatingRegistry = "正在更新注册表...";
-constexpr const char* kStatusUninstallInfo = "正在注册卸载信息...";
-constexpr const char* kStatusDone = "文件安装成功";
 
 constexpr const char* kError8001 = "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8001)";
 constexpr const char* kError8002 = "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8002)";
@@ -200,7 +192,7 @@ void TSetupWizard::ZipStartUnZip(zip::TVCLUnZip*, int, std::string& fileName, bo
     skip = true;
     return;
   }
-  SetStatus(kStatusCopyingFile + AfterLastSeparator(fileName) + " ...");
+  SetStatus(kStatusCopyingFile + AfterLastSeparator(fileName) + kStatusCopyingFileEnd);
   platform_.Pause(kEntryPause);
 }
 

@@ -1,6 +1,7 @@
 // The close query and the rollback of a cancelled installation. OS-independent.
 #include "app/ProductContract.h"
 #include "app/SetupWizard.h"
+#include "app/StatusTexts.h"
 #include "zip/AnsiText.h"
 
 namespace velmora::app {
@@ -14,8 +15,6 @@ constexpr const char* kQuitQuestion = "确认退出安装程序？";
 constexpr const char* kQuitInstallingQuestion =
     "程序还未安装完成，如果您现在退出，程序将不会被安装。\n\r您可以稍后再次运行安装程序来完成安装。\n\r确认退出安装程序？";
 constexpr uint32_t kQuestionFlags = kMbIconQuestion | kMbYesNo;  // 0x24, not topmost
-constexpr const char* kRollingBack = "正在回滚安装";
-constexpr const char* kDeletingFiles = "正在删除已安装的文件...";
 constexpr const char* kRemoverLowerCase = "remover.exe";
 
 std::string WithoutTrailingBackslash(std::string folder) {

@@ -23,6 +23,7 @@
 #include "ui/KeyboardNavigation.h"
 #include "ui/VisualStyles_win.h"
 #include "ui/WheelScroll.h"
+#include "ui/WindowText_win.h"
 
 namespace velmora::ui {
 
@@ -142,9 +143,8 @@ struct Win32WizardWindow::Impl {
     cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     cls.lpszClassName = kWindowClass;
     if (!RegisterClassA(&cls)) return false;
-    // The 12-pixel song typeface of the window and its 14-pixel bold heading variant, GB2312.
-    font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
-    boldFont = CreateFontA(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
+    font = CreateWindowFont(false);
+    boldFont = CreateWindowFont(true);
     window = CreateWindowExA(0, kWindowClass, app::kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                              kPageWidth + 1, kPageHeight + 1, nullptr, nullptr, instance, this);
     if (window == nullptr) return false;
@@ -438,12 +438,6 @@ struct Win32WizardWindow::Impl {
     return invalidated;
   }
 
-  // A label's box: its own size, or for a label sized to its text the rest of the page's width and
-  // a line of its font, which holds any text it is given.
-  static RECT LabelBox(const ControlDescription& d) {
-    return RECT{d.left, d.top, d.width > 0 ? d.left + d.width : kPageWidth,
-                d.height > 0 ? d.top + d.height : d.top + (d.boldLarge ? 20 : 16)};
-  }
 
   // The track picture, and the bar picture's left part as wide as the bar control (the picture
   // ends at 461 pixels; a wider control shows no more of it).
@@ -489,9 +483,7 @@ struct Win32WizardWindow::Impl {
       if (!RectVisible(dc, &box)) continue;
       const std::string& text = model.Control(d.name).text;
       HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
-      const UINT format = d.kind == ControlKind::kWrappingLabel ? DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX
-                                                                : DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
-      DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
+      DrawTextA(dc, text.c_str(), int(text.size()), &box, LabelFormat(d.kind));
       SelectObject(dc, old);
     }
   }
