@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +12,7 @@
 
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
+#include "platform/SysUi.h"
 #include "ui/BmpButton_win.h"
 #include "ui/Dib_win.h"
 #include "ui/EditFrame_win.h"
@@ -722,29 +722,8 @@ void Win32WizardWindow::RequestClose() {
   PostQuitMessage(0);
 }
 
-namespace {
-
-int CALLBACK SelectStart(HWND window, UINT message, LPARAM, LPARAM start) {
-  if (message == BFFM_INITIALIZED) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
-  return 0;
-}
-
-}  // namespace
-
 bool Win32WizardWindow::PickFolder(const std::string& start, const std::string& title, std::string& folder) {
-  char chosen[MAX_PATH] = {};
-  BROWSEINFOA info = {};
-  info.hwndOwner = impl_->window;
-  info.pszDisplayName = chosen;
-  info.lpszTitle = title.c_str();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  info.lpfn = SelectStart;
-  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
-  const bool ok = list != nullptr && SHGetPathFromIDListA(list, chosen);
-  if (list != nullptr) CoTaskMemFree(list);
-  if (ok) folder = chosen;
-  return ok;
+  return sys::PickFolder(start, folder, title, reinterpret_cast<uintptr_t>(impl_->window));
 }
 
 void Win32WizardWindow::Refresh() {
