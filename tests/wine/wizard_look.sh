@@ -2,9 +2,12 @@
 # The wizard's looks and its keyboard under Wine: every page is photographed and checked at pixels
 # against the artwork (window shape, button bitmaps under their captions, hot and pressed looks,
 # label text over the pictures, radio glyph cells, the progress bar), the close buttons' tooltips,
-# access keys and paging keys, and a whole installation made with the keyboard alone.
+# access keys and paging keys, and a whole installation made with the keyboard alone. All of it runs
+# twice: with the prefix's visual styles off (classic check-box and radio glyphs, the memo's flat
+# one-pixel border, the radio strip's keyed-out corners) and on (Wine's light theme: themed glyphs
+# and border, the radio corners painted white), each with the looks that depend on it checked.
 #   wizard_look.sh VELMORA_PACK WIN_BUILD ART_DIR WORKDIR
-# The screenshots of the last run stay in WORKDIR/wizard-look.
+# The screenshots of the last run stay in WORKDIR/wizard-look/styles-off and styles-on.
 set -euo pipefail
 pack=$1 win=$2 art=$3 work=$4
 here=$(dirname "$0")
@@ -12,14 +15,24 @@ here=$(dirname "$0")
 . "$here/wizard-driver.sh"
 wine_start "$work"
 
-run="$work/wizard-look"
-rm -rf "$run" && mkdir -p "$run"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$run/VelmoraSetup.exe" >/dev/null
+rm -rf "$work/wizard-look" && mkdir -p "$work/wizard-look"
+setup="$work/wizard-look/VelmoraSetup.exe"
+"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
 installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
-wineserver -k >/dev/null 2>&1 || true
-rm -rf "$installed"
-wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
-wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+light='C:\windows\resources\themes\light\light.msstyles'
+
+# visual_styles off|on: the prefix's theme for the programs started from now on.
+visual_styles() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ "$1" = on ]; then
+    wine reg add "$theme_key" /v DllName /d "$light" /f >/dev/null 2>&1
+    wine reg add "$theme_key" /v ThemeActive /d 1 /f >/dev/null 2>&1
+  else
+    wine reg add "$theme_key" /v ThemeActive /d 0 /f >/dev/null 2>&1
+  fi
+  wineserver -w
+}
 
 # shot NAME: the window's rectangle as NAME.png.
 shot() { import -window root -crop 508x395+$X+$Y +repage "$run/$1.png"; }
@@ -29,7 +42,18 @@ point() { xdotool mousemove $((X + $1)) $((Y + $2)); sleep "${3:-0.6}"; }
 away() { point 120 380; }
 key() { xdotool key "$@"; sleep 1; }
 
-start_setup "$run/VelmoraSetup.exe"
+# look_run off|on: the whole walk through the wizard with the visual styles so.
+look_run() {
+local styles=$1
+run="$work/wizard-look/styles-$styles"
+mkdir -p "$run"
+wineserver -k >/dev/null 2>&1 || true
+rm -rf "$installed"
+wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
+wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+visual_styles "$styles"
+echo "==== visual styles $styles"
+start_setup "$setup"
 [ "$WIDTH" = 508 ] && [ "$HEIGHT" = 395 ] || { echo "the window is $WIDTH x $HEIGHT" >&2; exit 1; }
 
 echo "== welcome: shape, buttons, labels"
@@ -128,7 +152,7 @@ setup_ended 15 || { echo "the wizard did not end after Alt+F" >&2; exit 1; }
 [ -f "$installed/DeskClient.exe" ] || { echo "the keyboard installation installed nothing" >&2; exit 1; }
 
 echo "== environment check: the installation just made is found, and the page waits under the question"
-start_setup "$run/VelmoraSetup.exe"
+start_setup "$setup"
 key alt+n; sleep 1; shot environment
 check labels environment a 38 43 200 60                # the page heading over picture A
 check button environment wide disabled 214 357
@@ -137,3 +161,11 @@ check button environment cancel up 406 357
 answer Escape                                          # No: the program ends
 setup_ended 10 || { echo "the wizard did not end after No" >&2; exit 1; }
 echo "installed with the keyboard alone; screenshots in $run"
+}
+
+look_run off
+if [ -f "$WINEPREFIX/drive_c/windows/resources/themes/light/light.msstyles" ]; then
+  look_run on
+else
+  echo "this Wine has no light theme: the looks with visual styles on are not checked"
+fi
