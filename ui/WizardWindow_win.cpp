@@ -231,13 +231,10 @@ struct Win32WizardWindow::Impl {
     DWORD style = WS_CHILD | WS_TABSTOP;
     DWORD exStyle = 0;
     if (d.kind == ControlKind::kMemo) {
-      // The platform's own border while visual styles are active, a flat grey line otherwise.
+      // The platform's own border while visual styles are active; otherwise the flat grey line
+      // that CreateControls attaches.
       style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL;
-      if (VisualStylesActive()) {
-        exStyle = WS_EX_CLIENTEDGE;
-      } else {
-        style |= WS_BORDER;
-      }
+      if (VisualStylesActive()) exStyle = WS_EX_CLIENTEDGE;
     } else {
       style |= ES_AUTOHSCROLL;
     }
@@ -279,7 +276,6 @@ struct Win32WizardWindow::Impl {
       EditFrameStyle flat;
       flat.width = 1;
       flat.colour = GetSysColor(COLOR_BTNSHADOW);
-      flat.ownBorder = false;
       AttachEditFrame(memo, flat);
     }
     // The folder edits: a grey frame that turns orange under the pointer or with the focus, drawn

@@ -83,6 +83,16 @@ wine_map_window_font() {
   wineserver -w
 }
 
+# run_check_program EXE LOG: runs a Windows check program (PASS and FAIL lines in code page 936),
+# keeps its output in LOG as UTF-8 and shows it; fails unless it exited 0 with no FAIL line.
+run_check_program() {
+  local status=0
+  wine "$1" | tr -d '\r' | iconv -f GBK -t UTF-8 >"$2" || status=$?
+  cat "$2"
+  [ "$status" = 0 ] || { echo "$(basename "$1"): exit status $status" >&2; return 1; }
+  ! grep -q '^FAIL' "$2" || { echo "$(basename "$1"): a check failed" >&2; return 1; }
+}
+
 wine_stop() {
   wineserver -k >/dev/null 2>&1 || true
   if [ -n "${WINE_XVFB_PID:-}" ]; then

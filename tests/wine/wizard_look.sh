@@ -42,6 +42,11 @@ point() { xdotool mousemove $((X + $1)) $((Y + $2)); sleep "${3:-0.6}"; }
 away() { point 120 380; }
 key() { xdotool key "$@"; sleep 1; }
 
+# syscolour NAME: the system colour as the prefix has it, "R G B".
+syscolour() {
+  wine reg query 'HKCU\Control Panel\Colors' /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3, $4, $5 }'
+}
+
 # look_run off|on: the whole walk through the wizard with the visual styles so.
 look_run() {
 local styles=$1
@@ -53,6 +58,9 @@ wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
 wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
 visual_styles "$styles"
 echo "==== visual styles $styles"
+local shadow dark
+shadow=$(syscolour ButtonShadow) dark=$(syscolour ButtonDkShadow)
+[ -n "$shadow" ] && [ -n "$dark" ] || { echo "no system colours in the prefix" >&2; exit 1; }
 start_setup "$setup"
 [ "$WIDTH" = 508 ] && [ "$HEIGHT" = 395 ] || { echo "the window is $WIDTH x $HEIGHT" >&2; exit 1; }
 
@@ -94,6 +102,20 @@ away
 echo "== licence: the paging keys scroll the memo; Tab and Space agree"
 key alt+n; shot licence
 check button licence wide disabled 307 355
+# The memo's border and chbAgree's glyph (at 49, 320: 22 high, centred).
+if [ "$styles" = off ]; then
+  check colour licence 48 200 $shadow            # one flat line in clBtnShadow...
+  check colour licence 200 118 $shadow
+  check colour licence 49 200 255 255 255        # ...and the white text area right inside it
+  check colour licence 49 320 $shadow            # the classic sunken box: shadow, dark shadow, white
+  check colour licence 50 321 $dark
+  check colour licence 55 326 255 255 255
+else
+  check colour licence 49 200 not 255 255 255    # the platform's own border is wider than one pixel
+  check differ licence ../styles-off/licence 48 130 50 270           # the memo border is not the flat line
+  check differ licence ../styles-off/licence 49 320 62 333          # the themed glyph, not the classic
+  check colour licence 49 320 not $shadow
+fi
 point 200 200; xdotool click 5; sleep 0.6; shot licence-wheel   # one notch down over the memo
 check differ licence-wheel licence 58 120 420 280
 xdotool click 4; sleep 0.6; away; shot licence-wheel-back
@@ -112,6 +134,11 @@ echo "== location: radio cells; the arrow keys move the choice"
 key alt+n; shot location
 check radio location 35 237 1
 check radio location 35 264 0
+# The radio strip's fuchsia corners: keyed out to the page picture without visual styles, painted
+# white (clWindow) with them.
+for corner in "35 237" "47 237" "35 249" "47 249" "35 264"; do
+  if [ "$styles" = off ]; then check picture location location $corner; else check colour location $corner 255 255 255; fi
+done
 check colour location 36 127 255 255 255            # the folder edit is white inside its frame
 check colour location 39 289 not 255 255 255        # the disabled one is not
 check colour location 32 130 not 255 172 89         # its frame is grey...
@@ -144,6 +171,15 @@ sleep 4; shot finish
 check plain finish finish 481 5 498 22  193 167 440 182  193 194 442 211  193 221 442 238  193 248 442 265 \
   211 353 300 376  308 353 397 376  405 353 493 376
 check button finish wide up 308 353
+# ch1's standard glyph at (193, 169), checked: classic with a black mark, or the theme's.
+if [ "$styles" = off ]; then
+  check colour finish 193 169 $shadow
+  check colour finish 194 170 $dark
+  check colour finish 199 175 0 0 0
+else
+  check differ finish ../styles-off/finish 193 169 206 182
+  check colour finish 193 169 not $shadow
+fi
 # The batch files run after the copy open console windows, which take the keyboard; on a server
 # without a window manager nothing hands it back when they close, so a click on the picture does.
 away; xdotool click 1; sleep 1
