@@ -28,8 +28,7 @@ bool TSetupWizard::CheckEnvironment() {
       window_.Control("RzBmpButton30").tag = 1;
       if (platform_.ShowMessageBox(kRemoveEarlierQuestion, kRemoveEarlierFlags, true) != kIdYes) {
         window_.hidden = true;
-        host_.Refresh();
-        platform_.ProcessMessages();
+        ProcessMessages();
         platform_.Terminate();
         return false;
       }
@@ -42,13 +41,13 @@ bool TSetupWizard::CheckEnvironment() {
   } catch (const ERegistryException&) {
     // No earlier installation registered, or its entry cannot be read.
   }
-  platform_.ProcessMessages();
+  ProcessMessages();
   platform_.EnumTopLevelWindows([this](const WindowInfo& w) { return RunningProductProbe(w); });
   return true;
 }
 
 bool TSetupWizard::RunningProductProbe(const WindowInfo& window) {
-  platform_.ProcessMessages();
+  ProcessMessages();
   for (const TRunningProductRule& rule : kRunningProductRules) {
     if (window.title.find(rule.titlePart) == std::string::npos) continue;
     if (!zip::SameTextAscii(window.className, rule.className)) continue;
@@ -58,10 +57,10 @@ bool TSetupWizard::RunningProductProbe(const WindowInfo& window) {
     } else {
       platform_.Terminate();
     }
-    platform_.ProcessMessages();
+    ProcessMessages();
     return false;
   }
-  platform_.ProcessMessages();
+  ProcessMessages();
   return true;
 }
 

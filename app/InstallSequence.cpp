@@ -2,6 +2,7 @@
 // logging every file, then the data-folder setting, components and registry entries. OS-independent.
 #include "app/ProductContract.h"
 #include "app/SetupWizard.h"
+#include "app/StatusTexts.h"
 #include "payload/LZMADeCompressReader.h"
 #include "payload/MemoryStream.h"
 #include "payload/UCovert.h"
@@ -14,15 +15,6 @@ using namespace velmora::platform;
 
 namespace {
 
-constexpr const char* kStatusUnpacking = "正在解压缩...";
-constexpr const char* kStatusDecompressing = "正在解压缩安装文件...";
-constexpr const char* kStatusCopying = "正在复制文件...";
-constexpr const char* kStatusCopyingFile = "正在复制文件：";
-constexpr const char* kStatusRegisteringDlls = "正在注册DLL...";
-constexpr const char* kStatusUpdatingRegistry = "正在更新注册表...";
-constexpr const char* kStatusUninstallInfo = "正在注册卸载信息...";
-constexpr const char* kStatusDone = "文件安装成功";
-
 constexpr const char* kError8001 = "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8001)";
 constexpr const char* kError8002 = "解压缩失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8002)";
 constexpr const char* kError8003 = "解安装包失败。(error code 8003)";
@@ -34,17 +26,20 @@ constexpr uint32_t kRetryCancelQuestion = kMbTopmost | kMbIconQuestion | kMbRetr
 constexpr uint32_t kEntryPause = 10;
 constexpr uint32_t kStepPause = 500;
 
-// The ZIP engine lets the wizard's own message loop run, so its close query works mid-run.
+// The ZIP engine lets the wizard's own message loop run, the wizard's way, so its close query
+// works mid-run.
 class WizardZipServices : public zip::TZipServices {
  public:
-  explicit WizardZipServices(IPlatform& platform) : platform_(platform) {}
-  void ProcessMessages() override { platform_.ProcessMessages(); }
+  WizardZipServices(IPlatform& platform, std::function<void()> processMessages)
+      : platform_(platform), processMessages_(std::move(processMessages)) {}
+  void ProcessMessages() override { processMessages_(); }
   int MessageBox(const std::string& text, const std::string&, uint32_t flags) override {
     return platform_.ShowMessageBox(text, flags, false);
   }
 
  private:
   IPlatform& platform_;
+  std::function<void()> processMessages_;
 };
 
 // The part of a path after its last backslash or colon.
@@ -72,10 +67,10 @@ void TSetupWizard::RzBmpButton8Click() {
   progressPercent_ = 0;
   UpdateProgressBar();
   SetStatus(kStatusUnpacking);
-  platform_.ProcessMessages();
+  ProcessMessages();
   ShowPage(4);
   MoveWindowVertically(0, 1, +1);
-  platform_.ProcessMessages();
+  ProcessMessages();
   session_.Installing = true;
   if (session_.Aborted) return;
 
@@ -95,7 +90,7 @@ void TSetupWizard::RzBmpButton8Click() {
   }
 
   SetStatus(kStatusDecompressing);
-  platform_.ProcessMessages();
+  ProcessMessages();
   try {
     payload::TMemoryStream input, output;
     if (!input.LoadFromFile(payload)) throw Exception("cannot read the payload copy");
@@ -115,7 +110,7 @@ void TSetupWizard::RzBmpButton8Click() {
   if (session_.Aborted) return;
 
   SetStatus(kStatusCopying);
-  platform_.ProcessMessages();
+  ProcessMessages();
   const bool extracted = ExtractArchive();
   if (!extracted) Close();
   // A failed extraction never goes on to the post-install steps, whatever the close query answered.
@@ -132,7 +127,7 @@ bool TSetupWizard::ExtractArchive() {
   }
   session_.InstallLog.Clear();
 
-  WizardZipServices services(platform_);
+  WizardZipServices services(platform_, [this] { ProcessMessages(); });
   bool entryFailed = false;
   {
     zip::TVCLUnZip engine(services);
@@ -164,7 +159,7 @@ bool TSetupWizard::ExtractArchive() {
   }
   if (session_.Aborted) {
     // The rollback could not delete the file the engine held open then; it is closed now.
-    RemoveLoggedFiles();
+    RemoveFilesLeftByRollback();
     return true;
   }
   if (entryFailed) {
@@ -197,7 +192,7 @@ void TSetupWizard::ZipStartUnZip(zip::TVCLUnZip*, int, std::string& fileName, bo
     skip = true;
     return;
   }
-  SetStatus(kStatusCopyingFile + AfterLastSeparator(fileName) + " ...");
+  SetStatus(kStatusCopyingFile + AfterLastSeparator(fileName) + kStatusCopyingFileEnd);
   platform_.Pause(kEntryPause);
 }
 

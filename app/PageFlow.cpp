@@ -207,6 +207,27 @@ void TSetupWizard::KeyDown(const std::string& control, uint32_t key) {
   if (key == kVkNumpad9) platform_.SendKeyDown(host_.ControlWindow("Memo1"), kVkPrior);
 }
 
-void TSetupWizard::FormMouseDown() { platform_.StartWindowDrag(host_.WizardWindow()); }
+void TSetupWizard::FormMouseDown(int x, int y) {
+  // The painted controls of the shown page, topmost first: the one under the point decides.
+  const std::vector<ui::ControlDescription>& controls = ui::Controls();
+  for (auto d = controls.rbegin(); d != controls.rend(); ++d) {
+    if (ui::IsWindowed(d->kind) || d->pageTag != window_.currentPage || !window_.pageVisible[d->pageTag]) continue;
+    const TControlState& c = window_.Control(d->name);
+    if (!c.visible || x < c.left || y < c.top || x >= c.left + c.width || y >= c.top + c.height) continue;
+    if (d->handler == nullptr) return;  // the progress track and bar take no mouse
+    break;
+  }
+  platform_.StartWindowDrag(host_.WizardWindow());
+}
+
+void TSetupWizard::FormMoved(int left, int top) {
+  window_.left = left;
+  window_.top = top;
+}
+
+void TSetupWizard::ProcessMessages() {
+  host_.Refresh();
+  platform_.ProcessMessages();
+}
 
 }  // namespace velmora::app

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/SetupSession.h"
 #include "app/WindowModel.h"
@@ -51,8 +52,12 @@ class TSetupWizard {
   void HandleMessage(uint32_t message, uintptr_t wParam);
   // A key went down in the named control, or in the window itself for an empty name.
   void KeyDown(const std::string& control, uint32_t key);
-  // A mouse button went down on the window, a page picture or a label.
-  void FormMouseDown();
+  // A mouse button went down at (x, y) of the window: on the window itself, a page picture or a
+  // label it starts the system's move of the window; on the progress track or bar nothing.
+  void FormMouseDown(int x, int y);
+  // The system moved the window (the user dragged it): the model takes the new place, so the next
+  // sync keeps it there and the page flow's vertical moves start from it.
+  void FormMoved(int left, int top);
 
   // --- Start-up and shutdown ---
   void FormCreate();
@@ -96,11 +101,17 @@ class TSetupWizard {
 
  private:
   void Close() { host_.RequestClose(); }
+  // The one way the core lets the message loop run: the window model is brought to the screen
+  // first, so whatever the user sees and acts on is the state the core is in.
+  void ProcessMessages();
   void MoveWindowVertically(int pageFrom, int pageTo, int sign);
   void SetStatus(const std::string& text);
   // Deletes every file the install log names, each followed by its folder when that is empty, and
-  // every logged folder when it is empty.
-  void RemoveLoggedFiles();
+  // every logged folder when it is empty. Returns the files it could not delete.
+  std::vector<std::string> RemoveLoggedFiles();
+  // After a cancellation during extraction, once the engine has closed its files: deletes the files
+  // the rollback could not delete (on Windows the one the engine held open then).
+  void RemoveFilesLeftByRollback();
   std::string SetupFolder();  // edtSetupPath's text with a trailing backslash
 
   platform::IPlatform& platform_;
@@ -110,6 +121,7 @@ class TSetupWizard {
   std::map<std::string, std::function<void()>> clicks_;
   int progressPercent_ = 0;
   bool uninstallInfoWritten_ = false;  // this run wrote the uninstall key
+  std::vector<std::string> filesLeftByRollback_;  // logged files the rollback could not delete
 };
 
 }  // namespace velmora::app

@@ -131,6 +131,8 @@ class IPlatform {
   virtual void Pause(uint32_t milliseconds) = 0;
   // Ends the message loop; returns at once.
   virtual void Terminate() = 0;
+  // Dispatches the thread's waiting messages. The wizard core calls it only through
+  // TSetupWizard::ProcessMessages, which first brings the window model to the screen.
   virtual void ProcessMessages() = 0;
 };
 

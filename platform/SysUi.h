@@ -20,9 +20,10 @@ void ProcessPendingMessages();
 // A system message box without owner window. On POSIX the text goes to standard error and the
 // answer is No for a Yes/No question, OK otherwise.
 int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t flags);
-// The folder picker over the shell's folder tree, starting at `start`, with a button for new
-// folders; false when cancelled. On POSIX there is no picker and the answer is always cancel.
-bool PickFolder(const std::string& start, std::string& folder);
+// The folder picker over the shell's folder tree, starting at `start`, with `title` above the tree
+// and owned by the window `owner` (0: none), with a button for new folders; false when cancelled.
+// On POSIX there is no picker and the answer is always cancel.
+bool PickFolder(const std::string& start, std::string& folder, const std::string& title = "", uintptr_t owner = 0);
 // The file-open dialog with a title, a filter of "description|pattern|..." pairs and a start
 // folder; false when cancelled. On POSIX there is no dialog and the answer is always cancel.
 bool PickFile(const std::string& title, const std::string& filter, const std::string& start, std::string& file);

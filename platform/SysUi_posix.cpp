@@ -13,7 +13,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, uint32_t
   return (flags & 0xF) == kMbYesNo ? kIdNo : kIdOk;
 }
 
-bool PickFolder(const std::string&, std::string&) { return false; }
+bool PickFolder(const std::string&, std::string&, const std::string&, uintptr_t) { return false; }
 
 bool PickFile(const std::string&, const std::string&, const std::string&, std::string&) { return false; }
 

@@ -33,18 +33,23 @@ int CALLBACK SelectStart(HWND window, UINT message, LPARAM, LPARAM start) {
 
 }  // namespace
 
-bool PickFolder(const std::string& start, std::string& folder) {
+bool PickFolder(const std::string& start, std::string& folder, const std::string& title, uintptr_t owner) {
+  // The new dialog style hosts shell views that need the calling thread in a single-threaded
+  // apartment. The setup puts its user-interface thread there at start-up, so this only adds a
+  // balanced reference; a thread already in the multithreaded apartment gets the older dialog.
+  const bool apartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   char chosen[MAX_PATH] = {};
   BROWSEINFOA info = {};
+  info.hwndOwner = reinterpret_cast<HWND>(owner);
   info.pszDisplayName = chosen;
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  info.lpszTitle = title.empty() ? nullptr : title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | (apartment ? BIF_NEWDIALOGSTYLE : 0);
   info.lpfn = SelectStart;
   info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  CoInitialize(nullptr);
   PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
   const bool ok = list != nullptr && SHGetPathFromIDListA(list, chosen);
   if (list != nullptr) CoTaskMemFree(list);
-  CoUninitialize();
+  if (apartment) CoUninitialize();
   if (ok) folder = chosen;
   return ok;
 }

@@ -44,10 +44,8 @@ LRESULT CALLBACK FrameProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_NCCALCSIZE: {
       const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-      if (frame.style.ownBorder) {
-        RECT* client = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
-        InflateRect(client, -frame.style.width, -frame.style.width);
-      }
+      RECT* client = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+      InflateRect(client, -frame.style.width, -frame.style.width);
       return result;
     }
     case WM_NCPAINT: {

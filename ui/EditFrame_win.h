@@ -11,10 +11,10 @@ struct EditFrameStyle {
   COLORREF colour = 0;      // the frame's line
   bool hotTrack = false;    // swap in `hotColour` while hot
   COLORREF hotColour = 0;
-  bool ownBorder = true;    // the frame takes the pixels itself; false: it paints over WS_BORDER's line
 };
 
-// Subclasses the edit to draw the frame; the edit keeps every other behaviour. The style is copied.
+// Subclasses the edit to draw the frame in pixels it adds around the edit's client area (the edit
+// has no border of its own); the edit keeps every other behaviour. The style is copied.
 void AttachEditFrame(HWND edit, const EditFrameStyle& style);
 
 }  // namespace velmora::ui

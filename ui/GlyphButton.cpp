@@ -352,6 +352,13 @@ Rect TRzCustomGlyphButton::CaptionBounds() const {
   return glyphbutton::CaptionBounds(Width(), Height(), glyphWidth_, CaptionOnRight());
 }
 
+CaptionPlan TRzCustomGlyphButton::PlanCaption(int textHeight) const {
+  glyphbutton::CaptionPlan plan;
+  plan.box = PlaceCaption(CaptionBounds(), textHeight, alignmentVertical_);
+  plan.alignRight = plan.rtlReading = rightToLeft_;
+  return plan;
+}
+
 Rect TRzCustomGlyphButton::FocusBorder(int trimmedCaptionWidth) const {
   return glyphbutton::FocusBorder(Width(), Height(), glyphWidth_, CaptionOnRight(), trimmedCaptionWidth);
 }

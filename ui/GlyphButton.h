@@ -75,6 +75,14 @@ Point GlyphPosition(int width, int height, int glyphWidth, int glyphHeight, bool
 Rect CaptionBounds(int width, int height, int glyphWidth, bool captionOnRight);
 // Where the caption of measured height textHeight is drawn within its bounds.
 Rect PlaceCaption(Rect bounds, int textHeight, TAlignmentVertical vertical);
+// How the caption's lines are drawn in their rectangle: left-aligned, or right-aligned and read
+// right to left for a control that reads right to left. The glyph's side (Alignment) only decides
+// where the rectangle lies, not how the text sits in it.
+struct CaptionPlan {
+  Rect box;
+  bool alignRight = false;
+  bool rtlReading = false;
+};
 // The caption without leading and trailing blanks (control characters count as blanks): the text
 // the host measures as one line for the focus border.
 std::string TrimBlanks(const std::string& caption);
@@ -267,6 +275,8 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   bool CaptionOnRight() const;
   glyphbutton::Point GlyphOrigin() const;
   glyphbutton::Rect CaptionBounds() const;
+  // The caption's rectangle and alignment, for a caption measuring textHeight in CaptionBounds().
+  glyphbutton::CaptionPlan PlanCaption(int textHeight) const;
   // The focus border, drawn only while focused with a non-empty caption.
   glyphbutton::Rect FocusBorder(int trimmedCaptionWidth) const;
   // The strip cell to show while UseCustomGlyphs is on, else the standard glyph.

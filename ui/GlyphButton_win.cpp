@@ -298,9 +298,10 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     const glyphbutton::Rect bounds = model_->CaptionBounds();
     RECT measure = {bounds.left, bounds.top, bounds.right, bounds.top};
     DrawTextA(dc, text.c_str(), int(text.size()), &measure, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-    const glyphbutton::Rect place = glyphbutton::PlaceCaption(bounds, measure.bottom - measure.top, model_->AlignmentVertical());
-    RECT box = {place.left, place.top, place.right, place.bottom};
-    const UINT format = DT_WORDBREAK | DT_EXPANDTABS | (model_->CaptionOnRight() ? DT_LEFT : DT_RIGHT | DT_RTLREADING);
+    const glyphbutton::CaptionPlan plan = model_->PlanCaption(measure.bottom - measure.top);
+    RECT box = {plan.box.left, plan.box.top, plan.box.right, plan.box.bottom};
+    const UINT format =
+        DT_WORDBREAK | DT_EXPANDTABS | (plan.alignRight ? DT_RIGHT : DT_LEFT) | (plan.rtlReading ? DT_RTLREADING : 0);
     SetBkMode(dc, TRANSPARENT);
     if (model_->Enabled()) {
       SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));

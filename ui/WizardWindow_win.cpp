@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +12,7 @@
 
 #include "app/LicenceText.h"
 #include "app/ProductContract.h"
+#include "platform/SysUi.h"
 #include "resources/ResourceIds.h"
 #include "ui/BmpButton_win.h"
 #include "ui/Dib_win.h"
@@ -25,6 +25,7 @@
 #include "ui/VisualStyles_win.h"
 #include "ui/WizardAccessibility_win.h"
 #include "ui/WheelScroll.h"
+#include "ui/WindowText_win.h"
 
 namespace velmora::ui {
 
@@ -144,9 +145,8 @@ struct Win32WizardWindow::Impl {
     cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     cls.lpszClassName = kWindowClass;
     if (!RegisterClassA(&cls)) return false;
-    // The 12-pixel song typeface of the window and its 14-pixel bold heading variant, GB2312.
-    font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
-    boldFont = CreateFontA(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
+    font = CreateWindowFont(false);
+    boldFont = CreateWindowFont(true);
     window = CreateWindowExA(0, kWindowClass, app::kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                              kPageWidth + 1, kPageHeight + 1, nullptr, nullptr, instance, this);
     if (window == nullptr) return false;
@@ -238,13 +238,10 @@ struct Win32WizardWindow::Impl {
     DWORD style = WS_CHILD | WS_TABSTOP;
     DWORD exStyle = 0;
     if (d.kind == ControlKind::kMemo) {
-      // The platform's own border while visual styles are active, a flat grey line otherwise.
+      // The platform's own border while visual styles are active; otherwise the flat grey line
+      // that CreateControls attaches.
       style |= ES_MULTILINE | ES_READONLY | WS_VSCROLL;
-      if (VisualStylesActive()) {
-        exStyle = WS_EX_CLIENTEDGE;
-      } else {
-        style |= WS_BORDER;
-      }
+      if (VisualStylesActive()) exStyle = WS_EX_CLIENTEDGE;
     } else {
       style |= ES_AUTOHSCROLL;
     }
@@ -286,7 +283,6 @@ struct Win32WizardWindow::Impl {
       EditFrameStyle flat;
       flat.width = 1;
       flat.colour = GetSysColor(COLOR_BTNSHADOW);
-      flat.ownBorder = false;
       AttachEditFrame(memo, flat);
     }
     // The folder edits: a grey frame that turns orange under the pointer or with the focus, drawn
@@ -341,8 +337,11 @@ struct Win32WizardWindow::Impl {
     return bitmap;
   }
 
-  void Sync() {
+  // Returns whether anything on the screen changed.
+  bool Sync() {
     syncing = true;
+    bool changed = false;
+    bool focusMayMove = false;
     app::TWindowModel& model = wizard->Window();
     for (const ControlDescription& d : Controls()) {
       auto found = controls.find(d.name);
@@ -357,27 +356,35 @@ struct Win32WizardWindow::Impl {
       // Typed text reaches the model and `applied` together (EN_CHANGE), so an edit is not read back.
       if (d.name != std::string("Memo1") && (!last.known || last.text != state.text)) {
         SetWindowTextA(control, state.text.c_str());
+        changed = true;
       }
-      if (!last.known || last.enabled != state.enabled) EnableWindow(control, state.enabled);
+      if (!last.known || last.enabled != state.enabled) {
+        EnableWindow(control, state.enabled);
+        changed = focusMayMove = true;
+      }
       if ((d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) &&
           (!last.known || last.checked != state.checked)) {
         if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
+        changed = true;
       }
-      if (!last.known || last.shown != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+      if (!last.known || last.shown != shown) {
+        ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+        changed = focusMayMove = true;
+      }
       last = Applied{state.text, state.enabled, shown, state.checked, true};
     }
     // A control that can no longer hold the focus hands it on, as the window does for a control
     // disabled while focused.
-    if (const ControlDescription* focusedControl = Described(GetFocus())) {
-      if (!CanFocus(*focusedControl)) {
-        const ControlDescription* next = TabTarget(focusedControl, true, [this](const ControlDescription& d) { return IsTabStop(d); });
-        SetFocus(next != nullptr ? controls[next->name] : window);
-      }
+    const ControlDescription* focusedControl = focusMayMove ? Described(GetFocus()) : nullptr;
+    if (focusedControl != nullptr && !CanFocus(*focusedControl)) {
+      const ControlDescription* next = TabTarget(focusedControl, true, [this](const ControlDescription& d) { return IsTabStop(d); });
+      SetFocus(next != nullptr ? controls[next->name] : window);
     }
     RECT r;
     GetWindowRect(window, &r);
     if (r.left != model.left || r.top != model.top || r.right - r.left != model.width || r.bottom - r.top != model.height) {
       SetWindowPos(window, nullptr, model.left, model.top, model.width, model.height, SWP_NOZORDER | SWP_NOACTIVATE);
+      changed = true;
     }
     if (model.tmshow.running != timerRunning) {
       timerRunning = model.tmshow.running;
@@ -391,9 +398,13 @@ struct Win32WizardWindow::Impl {
       SetFocus(controls[model.focused]);
       model.focused.clear();
     }
-    if (model.hidden && IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
-    InvalidateChangedPainting(model);
+    if (model.hidden && IsWindowVisible(window)) {
+      ShowWindow(window, SW_HIDE);
+      changed = true;
+    }
+    if (InvalidateChangedPainting(model)) changed = true;
     syncing = false;
+    return changed;
   }
 
   // The window paints the page, its labels and the progress images: a new page repaints it all, a
@@ -401,8 +412,10 @@ struct Win32WizardWindow::Impl {
   // themselves, since nothing under them changes. During an installation the status line and the
   // bar change for every file, so this keeps those repaints small. Screen readers hear of the same
   // changes: a new page, a label's new text (the status line) and the bar's new value.
-  void InvalidateChangedPainting(const app::TWindowModel& model) {
+  // Returns whether it invalidated anything.
+  bool InvalidateChangedPainting(const app::TWindowModel& model) {
     const bool newPage = model.currentPage != paintedPage;
+    bool invalidated = newPage;
     if (newPage) {
       paintedPage = model.currentPage;
       paintedTexts.clear();
@@ -418,6 +431,7 @@ struct Win32WizardWindow::Impl {
       paintedTexts[d.name] = text;
       const RECT box = LabelRect(d);
       InvalidateRect(window, &box, FALSE);
+      invalidated = true;
       if (!newPage) NotifyNameChange(window, accessSource->ChildOf(d.name));
     }
     const int bar = model.Control("imgbar").width;
@@ -426,14 +440,12 @@ struct Win32WizardWindow::Impl {
       const app::TControlState& track = model.Control("Image1");
       const RECT box = {track.left, track.top, track.left + track.width, track.top + track.height};
       InvalidateRect(window, &box, FALSE);
+      invalidated = true;
       if (!newPage) NotifyValueChange(window, accessSource->ChildOf("imgbar"));
     }
+    return invalidated;
   }
 
-  static RECT LabelRect(const ControlDescription& d) {
-    const Box box = LabelBox(d);
-    return RECT{box.left, box.top, box.right, box.bottom};
-  }
 
   // The track picture, and the bar picture's left part as wide as the bar control (the picture
   // ends at 461 pixels; a wider control shows no more of it).
@@ -479,9 +491,7 @@ struct Win32WizardWindow::Impl {
       if (!RectVisible(dc, &box)) continue;
       const std::string& text = model.Control(d.name).text;
       HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont : font);
-      const UINT format = d.kind == ControlKind::kWrappingLabel ? DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX
-                                                                : DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
-      DrawTextA(dc, text.c_str(), int(text.size()), &box, format);
+      DrawTextA(dc, text.c_str(), int(text.size()), &box, LabelFormat(d.kind));
       SelectObject(dc, old);
     }
   }
@@ -600,8 +610,16 @@ struct Win32WizardWindow::Impl {
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
-        wizard->FormMouseDown();
+        // The window has no frame: client coordinates are the window's own.
+        wizard->FormMouseDown(short(LOWORD(lParam)), short(HIWORD(lParam)));
         return 0;
+      case WM_WINDOWPOSCHANGED: {
+        // A move the window did not make itself (the user's drag): the model follows, or the next
+        // sync would put the window back.
+        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+        if (!syncing && (pos->flags & SWP_NOMOVE) == 0) wizard->FormMoved(pos->x, pos->y);
+        break;
+      }
       case WM_KEYDOWN:
         wizard->KeyDown("", uint32_t(wParam));
         break;
@@ -724,34 +742,14 @@ void Win32WizardWindow::RequestClose() {
   PostQuitMessage(0);
 }
 
-namespace {
-
-int CALLBACK SelectStart(HWND window, UINT message, LPARAM, LPARAM start) {
-  if (message == BFFM_INITIALIZED) SendMessageA(window, BFFM_SETSELECTIONA, TRUE, start);
-  return 0;
-}
-
-}  // namespace
-
 bool Win32WizardWindow::PickFolder(const std::string& start, const std::string& title, std::string& folder) {
-  char chosen[MAX_PATH] = {};
-  BROWSEINFOA info = {};
-  info.hwndOwner = impl_->window;
-  info.pszDisplayName = chosen;
-  info.lpszTitle = title.c_str();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  info.lpfn = SelectStart;
-  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
-  PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
-  const bool ok = list != nullptr && SHGetPathFromIDListA(list, chosen);
-  if (list != nullptr) CoTaskMemFree(list);
-  if (ok) folder = chosen;
-  return ok;
+  return sys::PickFolder(start, folder, title, reinterpret_cast<uintptr_t>(impl_->window));
 }
 
 void Win32WizardWindow::Refresh() {
-  impl_->Sync();
-  UpdateWindow(impl_->window);
+  // The ZIP engine lets messages run for every block it writes, mostly with nothing new to show:
+  // then this costs no call to the window system beyond reading the window's place.
+  if (impl_->Sync()) UpdateWindow(impl_->window);
 }
 
 }  // namespace velmora::ui

@@ -4,6 +4,7 @@
 #undef _FORTIFY_SOURCE  // the fortified headers bring their own inline open
 #include "DiskFaults.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <vector>
 
@@ -28,6 +30,7 @@ struct Faults {
   uint64_t written = 0;
   std::vector<std::string> unwritable;
   std::vector<std::string> locked;
+  bool keepOpenFiles = false;
 };
 
 Faults& Armed() {
@@ -68,6 +71,26 @@ std::string PathOf(int fd) {
   char target[4096];
   const ssize_t n = readlink(link, target, sizeof target);
   return n > 0 ? std::string(target, size_t(n)) : std::string();
+}
+
+// Whether a descriptor of this process has the file at `path` open for writing.
+bool OpenForWriting(const char* path) {
+  struct stat target;
+  if (stat(path, &target) != 0) return false;
+  DIR* fds = opendir("/proc/self/fd");
+  if (fds == nullptr) return false;
+  bool found = false;
+  while (dirent* e = readdir(fds)) {
+    const int fd = std::atoi(e->d_name);
+    struct stat st;
+    if (e->d_name[0] == '.' || fd == dirfd(fds) || fstat(fd, &st) != 0) continue;
+    if (st.st_dev == target.st_dev && st.st_ino == target.st_ino && (fcntl(fd, F_GETFL) & O_ACCMODE) != O_RDONLY) {
+      found = true;
+      break;
+    }
+  }
+  closedir(fds);
+  return found;
 }
 
 bool Exists(const std::string& path) {
@@ -114,6 +137,11 @@ void DiskFaults::Unwritable(const std::string& folder) {
 void DiskFaults::Locked(const std::string& file) {
   Armed().any = true;
   Armed().locked.push_back(Native(file));
+}
+
+void DiskFaults::OpenFilesCannotBeDeleted() {
+  Armed().any = true;
+  Armed().keepOpenFiles = true;
 }
 
 uint64_t DiskFaults::BytesWritten() const { return Armed().written; }
@@ -165,6 +193,7 @@ int unlink(const char* path) noexcept {
     const std::string p = velmora::test::Clean(path);
     if (velmora::test::IsLocked(p)) return velmora::test::Refuse(EBUSY);
     if (velmora::test::InUnwritableFolder(p)) return velmora::test::Refuse(EACCES);
+    if (Armed().keepOpenFiles && velmora::test::OpenForWriting(path)) return velmora::test::Refuse(EBUSY);
   }
   return int(syscall(SYS_unlinkat, AT_FDCWD, path, 0));
 }

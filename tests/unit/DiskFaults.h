@@ -2,7 +2,7 @@
 // that refuses new files and a file that another process holds open without sharing. The test
 // program defines the system calls that platform/SysFile_posix.cpp and SysFs_posix.cpp make (open,
 // write, mkdir, unlink) itself; each goes straight to the kernel unless a live DiskFaults names the
-// path it touches. Paths are given as the engines write them (code page 936, "\" separators).
+// path it touches, or the sharing rule below is on. Paths are given as the engines write them (code page 936, "\" separators).
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,9 @@ class DiskFaults {
   void Unwritable(const std::string& folder);
   // Another process holds `file` open without sharing: it can be neither opened nor deleted.
   void Locked(const std::string& file);
+  // Windows' sharing rule for this process's own files: a file that is open for writing here cannot
+  // be deleted until it is closed (POSIX would unlink it at once).
+  void OpenFilesCannotBeDeleted();
   // The bytes written below the FullAfter folder so far.
   uint64_t BytesWritten() const;
 };

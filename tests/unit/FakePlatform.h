@@ -11,6 +11,9 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
+
+#include "app/WindowModel.h"
 #include "app/WizardHost.h"
 #include "platform/Platform.h"
 #include "platform/PosixPath.h"
@@ -41,15 +44,24 @@ class FakePlatform : public platform::IPlatform {
   std::string tempFolder = "C:\\Temp\\";
   std::string systemFolder = "C:\\Windows\\system32\\";
   std::string programFiles = "C:\\Program Files\\";
-  // Real files, with the temporary, system and program folders below `root` (the first two made).
+  std::string personalFolder = "C:\\Users\\u\\Documents\\";
+  std::string desktopFolder = "C:\\Users\\u\\Desktop\\";
+  std::string programsFolder = "C:\\Users\\u\\Start Menu\\Programs\\";
+  // Real files, with every folder the system names below `root`, made as a system has them.
   void UseFoldersBelow(const std::string& root) {
     realFiles = true;
     tempFolder = root + "\\temp\\";
     systemFolder = root + "\\system32\\";
     programFiles = root + "\\Program Files\\";
-    sys::ForceDirectories(tempFolder);
-    sys::ForceDirectories(systemFolder);
+    personalFolder = root + "\\Users\\u\\Documents\\";
+    desktopFolder = root + "\\Users\\u\\Desktop\\";
+    programsFolder = root + "\\Users\\u\\Start Menu\\Programs\\";
+    for (const std::string* f : {&tempFolder, &systemFolder, &programFiles, &personalFolder, &desktopFolder, &programsFolder}) {
+      sys::ForceDirectories(*f);
+    }
   }
+  // Asked with the destination before each file copy; true makes it fail, as for a file held open.
+  std::function<bool(const std::string&)> refuseCopy;
   std::function<void()> onProcessMessages;  // runs at every message-processing point
   // Asked with "HKLM\key\name" before each registry write; true refuses it as the system does for
   // a user without the rights (ERegistryException).
@@ -58,10 +70,10 @@ class FakePlatform : public platform::IPlatform {
   std::string TempFolder() override { return tempFolder; }
   std::string SystemFolder() override { return systemFolder; }
   std::string SpecialFolderByIdList(platform::SpecialFolder f) override {
-    return f == platform::SpecialFolder::kProgramFiles ? programFiles : "C:\\Users\\u\\Documents\\";
+    return f == platform::SpecialFolder::kProgramFiles ? programFiles : personalFolder;
   }
   std::string SpecialFolderByPath(platform::SpecialFolder f) override {
-    return f == platform::SpecialFolder::kDesktop ? "C:\\Users\\u\\Desktop\\" : "C:\\Users\\u\\Start Menu\\Programs\\";
+    return f == platform::SpecialFolder::kDesktop ? desktopFolder : programsFolder;
   }
   std::string RegReadString(RegistryRoot root, const std::string& key, const std::string& name) override {
     calls.push_back("RegReadString(" + Root(root) + key + "\\" + name + ")");
@@ -111,7 +123,7 @@ class FakePlatform : public platform::IPlatform {
   }
   bool CopyFileTo(const std::string& from, const std::string& to) override {
     calls.push_back("CopyFileTo(" + from + "," + to + ")");
-    if (!FileExists(from)) return false;
+    if (!FileExists(from) || (refuseCopy && refuseCopy(to))) return false;
     if (realFiles) return std::system(("cp '" + sys::NativePath(from) + "' '" + sys::NativePath(to) + "' 2>/dev/null").c_str()) == 0;
     files.insert(to);
     return true;
@@ -121,7 +133,8 @@ class FakePlatform : public platform::IPlatform {
   }
   bool MakeDirectory(const std::string& path) override {
     calls.push_back("MakeDirectory(" + path + ")");
-    return realFiles ? sys::ForceDirectories(path) : folders.insert(path).second;
+    // One level, as the system's call makes it.
+    return realFiles ? ::mkdir(sys::NativePath(path).c_str(), 0777) == 0 : folders.insert(path).second;
   }
   bool RemoveEmptyDirectory(const std::string& path) override {
     calls.push_back("RemoveEmptyDirectory(" + path + ")");
@@ -135,6 +148,12 @@ class FakePlatform : public platform::IPlatform {
   }
   bool CreateShellLink(const std::string& link, const std::string& target, const std::string& folder) override {
     calls.push_back("CreateShellLink(" + link + "," + target + "," + folder + ")");
+    if (realFiles) {
+      // A file standing for the link, naming its target and working folder.
+      sys::File f = sys::File::Open(link, sys::OpenMode::kCreateTruncate);
+      const std::string text = target + "|" + folder;
+      return f && f.Write(text.data(), text.size());
+    }
     files.insert(link);
     return true;
   }
@@ -204,7 +223,19 @@ class FakeHost : public app::IWizardHost {
     return true;
   }
   int refreshes = 0;
-  void Refresh() override { ++refreshes; }
+  // With `window` set, each refresh notes what the screen then shows of it.
+  const app::TWindowModel* window = nullptr;
+  std::string screen;
+  void Refresh() override {
+    ++refreshes;
+    if (window != nullptr) screen = Screen(*window);
+  }
+  // The parts of the model that the window shows during the flow: place, page, status line, bar.
+  static std::string Screen(const app::TWindowModel& w) {
+    return std::to_string(w.left) + "," + std::to_string(w.top) + " page " + std::to_string(w.currentPage) +
+           (w.hidden ? " hidden" : "") + " [" + w.Control("Label11").text + "|" + w.Control("lbInfo").text + "] bar " +
+           std::to_string(w.Control("imgbar").width);
+  }
 };
 
 }  // namespace velmora::test

@@ -59,6 +59,34 @@ TEST(GlyphButtonLayout, CaptionRectangle) {
   EXPECT_EQ(PlaceCaption(right, 12, avBottom), (Rect{18, 8, 352, 21}));
 }
 
+// The glyph's side moves the caption's rectangle; the text sits left-aligned in it, and
+// right-aligned with right-to-left reading only in a control that reads right to left.
+TEST(GlyphButtonLayout, CaptionAlignmentFollowsTheReadingOrderNotTheGlyphSide) {
+  struct Case {
+    TLeftRight alignment;
+    bool rightToLeft;
+    Rect box;
+    bool alignRight;
+  } cases[] = {
+      {taRightJustify, false, {18, 5, 352, 17}, false},
+      {taLeftJustify, false, {1, 5, 335, 17}, false},
+      {taRightJustify, true, {1, 5, 335, 17}, true},
+      {taLeftJustify, true, {18, 5, 352, 17}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.alignment << (c.rightToLeft ? " right to left" : ""));
+    TRzCheckBox box;  // as chbAgree: 353 x 22, centred, a caption of one 12-pixel line
+    box.SetSize(353, 22);
+    box.SetAlignmentVertical(avCenter);
+    box.SetAlignment(c.alignment);
+    box.SetRightToLeft(c.rightToLeft);
+    const CaptionPlan plan = box.PlanCaption(12);
+    EXPECT_EQ(plan.box, c.box);
+    EXPECT_EQ(plan.alignRight, c.alignRight);
+    EXPECT_EQ(plan.rtlReading, c.rightToLeft);
+  }
+}
+
 TEST(GlyphButtonLayout, FocusBorderIsCaptionWidthPlusThreeUpToTheFarEdge) {
   TRzCheckBox box;
   box.SetSize(353, 22);

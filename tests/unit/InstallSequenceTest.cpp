@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "DiskFaults.h"
 #include "FakePlatform.h"
 #include "TestSupport.h"
 #include "app/ProductContract.h"
@@ -13,7 +14,9 @@
 namespace velmora::app {
 namespace {
 
+using platform::kIdCancel;
 using platform::kIdNo;
+using platform::kIdRetry;
 using platform::kIdYes;
 
 // A wizard whose folders lie in a scratch folder, written with backslashes as on Windows.
@@ -87,10 +90,7 @@ TEST(InstallSequence, StatusTextsInOrder) {
   std::string root = dir / "";
   root.pop_back();
   test::FakePlatform platform;
-  platform.realFiles = true;
-  platform.tempFolder = root + "\\temp\\";
-  platform.programFiles = root + "\\pf\\";
-  sys::ForceDirectories(platform.tempFolder);
+  platform.UseFoldersBelow(root);
   RecordingHost host;
   host.executable = std::string(VELMORA_FIXTURE_DIR) + "/setup-ok.exe";
   TSetupWizard wizard(platform, host);
@@ -119,6 +119,59 @@ TEST(InstallSequence, CancelOnTheFinishPageAlsoRemovesTheUninstallEntryItWrote) 
   EXPECT_FALSE(i.HasRegistry(kUninstallString));
   EXPECT_FALSE(i.HasRegistry(kAppPath));
   EXPECT_FALSE(sys::FileExists(i.Installed("DeskClient.exe")));
+}
+
+// Wherever the core lets the message loop run, the user may click and message boxes may open over
+// the window: the screen must show the model as it is then, from the progress page on.
+TEST(InstallSequence, TheScreenShowsTheModelWheneverMessagesRun) {
+  Installer i("setup-blocks.exe");
+  i.host.window = &i.window;
+  std::vector<std::string> seen;
+  i.platform.onProcessMessages = [&] {
+    EXPECT_EQ(i.host.screen, test::FakeHost::Screen(i.window));
+    seen.push_back(i.host.screen);
+  };
+  i.wizard.ShowPage(3);
+  i.wizard.Click("RzBmpButton8");
+  EXPECT_EQ(i.window.currentPage, 5);
+  // The progress page is up before the payload is copied out, and stays for every block.
+  ASSERT_GE(seen.size(), 8u);
+  EXPECT_NE(seen[0].find("page 3"), std::string::npos);
+  for (size_t n = 1; n < seen.size(); ++n) EXPECT_NE(seen[n].find("page 4"), std::string::npos) << seen[n];
+}
+
+// The copy into the system folder fails: the information box, then the same text as a topmost
+// Retry/Cancel question. Retry copies once more whatever comes of it; Cancel goes on without.
+TEST(InstallSequence, AFailedRuntimeCopyIsReportedAndRetriedOnce) {
+  struct Case {
+    const char* what;
+    int answer;
+    int refusals;
+    int copies;
+    bool copied;
+  } cases[] = {
+      {"Retry, and the second copy works", kIdRetry, 1, 2, true},
+      {"Retry, and the second copy fails too", kIdRetry, 2, 2, false},
+      {"Cancel", kIdCancel, 1, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Installer i("setup-ok.exe");
+    const std::string target = i.platform.systemFolder + "midas.dll";
+    int refusals = c.refusals;
+    i.platform.refuseCopy = [&](const std::string& to) { return to == target && refusals-- > 0; };
+    i.platform.messageBoxAnswers = {platform::kIdOk, c.answer};
+    i.wizard.ShowPage(3);
+    i.wizard.Click("RzBmpButton8");
+    const std::string text = "复制文件 \"" + target + "\" 失败，请关闭其他程序后重试。";
+    EXPECT_EQ(i.platform.messageBoxes, (std::vector<std::string>{text + "|262208|direct", text + "|262181|direct"}));
+    EXPECT_EQ(std::count(i.platform.calls.begin(), i.platform.calls.end(),
+                         "CopyFileTo(" + i.Installed("midas.dll") + "," + target + ")"),
+              c.copies);
+    EXPECT_EQ(sys::FileExists(target), c.copied);
+    EXPECT_TRUE(i.Called("WriteIniString(" + i.Installed("Station.ini") + "|UserData|path=" + i.Installed("") + ")"));
+    EXPECT_EQ(i.window.currentPage, 5);
+  }
 }
 
 TEST(InstallSequence, ProgressBarWidths) {
@@ -203,6 +256,52 @@ TEST(InstallSequence, CancelDuringExtractionLeavesNoInstalledFile) {
                       "确认退出安装程序？|36|modal");
 }
 
+// The user cancels while sub\b.dll is being written. As on Windows, the file the engine holds open
+// cannot be deleted then: the rollback deletes a.dll, fails on b.dll and keeps the installation
+// folder (it still held sub when a.dll went). Once the engine has closed b.dll, it goes with sub.
+// The entries skipped after the cancellation are logged too, but what lies at their paths was not
+// written by this run: a file of the user's there, and one no entry names, both stay.
+TEST(Rollback, CancelDuringExtractionDeletesOnlyWhatTheRunWrote) {
+  for (bool userFiles : {false, true}) {
+    SCOPED_TRACE(userFiles ? "with the user's files in the folder" : "into a new folder");
+    Installer i("setup-blocks.exe");
+    test::DiskFaults faults;
+    faults.OpenFilesCannotBeDeleted();
+    const std::string folder = i.Installed("");
+    const test::Bytes mine = {'m', 'i', 'n', 'e'};
+    if (userFiles) {
+      sys::ForceDirectories(folder);
+      test::WriteFile(sys::NativePath(folder + "c.dll"), mine);
+      test::WriteFile(sys::NativePath(folder + "notes.txt"), mine);
+    }
+    // Cancel, answered Yes, at the engine's second message point inside b.dll.
+    int pointsInB = 0;
+    bool heldThroughRollback = false;
+    i.platform.onProcessMessages = [&] {
+      if (i.session.InstallLog.Lines().size() != 2 || ++pointsInB != 2) return;
+      i.platform.messageBoxAnswers = {kIdYes};
+      EXPECT_TRUE(i.wizard.FormCloseQuery());
+      heldThroughRollback = sys::FileExists(i.Installed("sub\\b.dll"));
+    };
+    i.wizard.ShowPage(3);
+    i.wizard.Click("RzBmpButton8");
+
+    ASSERT_TRUE(heldThroughRollback);
+    EXPECT_EQ(i.session.InstallLog.Lines().size(), 4u);  // c.dll and later\d.txt, skipped, logged
+    EXPECT_FALSE(sys::FileExists(i.Installed("a.dll")));
+    EXPECT_FALSE(sys::FileExists(i.Installed("sub\\b.dll")));
+    EXPECT_FALSE(sys::DirectoryExists(i.Installed("sub")));
+    EXPECT_TRUE(sys::DirectoryExists(folder));
+    if (userFiles) {
+      EXPECT_EQ(test::ReadFile(sys::NativePath(folder + "c.dll")), mine);
+      EXPECT_EQ(test::ReadFile(sys::NativePath(folder + "notes.txt")), mine);
+      EXPECT_EQ(test::EntriesUnder(sys::NativePath(folder)), 2u);
+    } else {
+      EXPECT_EQ(test::EntriesUnder(sys::NativePath(folder)), 0u);
+    }
+  }
+}
+
 TEST(Rollback, OnlyEachFilesOwnFolderIsTriedWhenTheFileGoes) {
   for (bool subFirst : {false, true}) {
     SCOPED_TRACE(subFirst);
@@ -248,18 +347,18 @@ TEST(Finish, OptionsShortcutsLogAndTheEnd) {
     i.wizard.ShowPage(3);
     i.wizard.Click("RzBmpButton8");
     ASSERT_EQ(i.window.currentPage, 5);
-    i.platform.registry["HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\AppData"] =
-        "C:\\Users\\u\\AppData\\Roaming";
+    const std::string appData = i.root + "\\Users\\u\\AppData\\Roaming";
+    i.platform.registry["HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\AppData"] = appData;
     for (const char* box : {"ch1", "ch2", "ch3", "ch4"}) i.window.Control(box).checked = options;
     const size_t before = i.session.InstallLog.Lines().size();
     i.wizard.Click("RzBmpButton20");
 
     const std::vector<std::string>& log = i.session.InstallLog.Lines();
-    const std::string menu = "C:\\Users\\u\\Start Menu\\Programs\\Velmora\\";
+    const std::string menu = i.platform.programsFolder + "Velmora\\";
     std::vector<std::string> expected;
     if (options) {
-      expected = {"File=C:\\Users\\u\\Desktop\\Velmora.lnk",
-                  "File=C:\\Users\\u\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch\\Velmora.lnk"};
+      expected = {"File=" + i.platform.desktopFolder + "Velmora.lnk",
+                  "File=" + appData + "\\Microsoft\\Internet Explorer\\Quick Launch\\Velmora.lnk"};
     }
     for (const std::string& line : {"File=" + menu + "Velmora.lnk", "File=" + menu + "卸载 Velmora.lnk",
                                     "File=" + menu + "自动更新程序.lnk", "Dir=" + menu}) {
@@ -278,6 +377,32 @@ TEST(Finish, OptionsShortcutsLogAndTheEnd) {
       });
       EXPECT_LT(started, menuLink);  // the product starts before the Start-menu shortcuts exist
     }
+  }
+}
+
+// Shortcuts left in the Start-menu folder by an earlier installation are deleted and made anew.
+TEST(Finish, ExistingStartMenuShortcutsAreReplaced) {
+  Installer i("setup-ok.exe");
+  i.wizard.ShowPage(3);
+  i.wizard.Click("RzBmpButton8");
+  ASSERT_EQ(i.window.currentPage, 5);
+  const std::string menu = i.platform.programsFolder + "Velmora\\";
+  const std::string links[] = {menu + "Velmora.lnk", menu + "卸载 Velmora.lnk", menu + "自动更新程序.lnk"};
+  sys::ForceDirectories(menu);
+  for (const std::string& link : links) test::WriteFile(sys::NativePath(link), {'o', 'l', 'd'});
+  for (const char* box : {"ch1", "ch2", "ch3", "ch4"}) i.window.Control(box).checked = false;
+  i.wizard.Click("RzBmpButton20");
+  const std::string targets[] = {i.Installed("DeskClient.exe"), i.Installed("Remover.exe"), i.Installed("LiveUpdater.exe")};
+  for (int n = 0; n < 3; ++n) {
+    SCOPED_TRACE(links[n]);
+    const auto removed = std::find(i.platform.calls.begin(), i.platform.calls.end(), "RemoveFile(" + links[n] + ")");
+    const auto made = std::find_if(i.platform.calls.begin(), i.platform.calls.end(), [&](const std::string& call) {
+      return call.rfind("CreateShellLink(" + links[n] + ",", 0) == 0;
+    });
+    EXPECT_LT(removed, made);
+    ASSERT_NE(made, i.platform.calls.end());
+    const test::Bytes link = test::ReadFile(sys::NativePath(links[n]));
+    EXPECT_EQ(std::string(link.begin(), link.end()), targets[n] + "|" + i.Installed(""));
   }
 }
 

@@ -174,7 +174,7 @@ TEST(PageFlow, LocationPageFolderChoicesAndFreeSpace) {
   EXPECT_FALSE(w.window.Control("edtUserpath").enabled);
 }
 
-TEST(PageFlow, UninstallerMessageKeysAndDrag) {
+TEST(PageFlow, UninstallerMessageAndPagingKeys) {
   Wizard w;
   w.wizard.HandleMessage(kUninstallerDoneMessage, 100020);
   EXPECT_FALSE(w.window.tmshow.running);
@@ -186,8 +186,52 @@ TEST(PageFlow, UninstallerMessageKeysAndDrag) {
   w.wizard.KeyDown("Memo1", 'A');
   EXPECT_EQ(w.Count("SendKeyDown(2002,34)"), 1);
   EXPECT_EQ(w.Count("SendKeyDown(2002,33)"), 1);
-  w.wizard.FormMouseDown();
-  EXPECT_EQ(w.Count("StartWindowDrag"), 1);
+}
+
+// Any button pressed on the window, a page picture or a label starts the system's move of the
+// window; the progress track and bar do not, and the places they cover elsewhere are picture.
+TEST(PageFlow, PressingTheWindowDragsItExceptOnTheProgressImages) {
+  struct Case {
+    const char* what;
+    int page, x, y;
+    bool drags;
+  } cases[] = {
+      {"welcome picture", 6, 100, 300, true},
+      {"welcome label lb19", 6, 200, 115, true},
+      {"the column beyond the page", 6, 507, 200, true},
+      {"progress picture", 4, 100, 300, true},
+      {"progress status line", 4, 40, 132, true},
+      {"progress track, left of the bar", 4, 29, 160, false},
+      {"progress track's right end", 4, 493, 169, false},
+      {"progress bar", 4, 40, 160, false},
+      {"just below the track", 4, 100, 170, true},
+      {"the track's place on the location page", 3, 100, 160, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Wizard w;
+    w.wizard.ShowPage(c.page);
+    w.window.Control("imgbar").width = 233;
+    w.wizard.FormMouseDown(c.x, c.y);
+    EXPECT_EQ(w.Count("StartWindowDrag"), c.drags ? 1 : 0);
+  }
+}
+
+// The user drags the window to a new place: the clicks, the timer and the installation's moves
+// that follow start from there instead of putting it back.
+TEST(PageFlow, TheWindowStaysWhereTheUserDraggedIt) {
+  Wizard w;
+  w.wizard.FormCreate();
+  w.wizard.CentreOn(1024, 768);
+  w.wizard.FormMouseDown(100, 300);
+  w.wizard.FormMoved(37, 401);  // where the system's move ended
+  w.wizard.Click("RzBmpButton25");
+  w.wizard.tmshowTimer();
+  w.wizard.Click("RzBmpButton1");
+  w.window.SetText("edtSetupPath", "D:\\Velmora");
+  EXPECT_EQ(w.window.currentPage, 2);
+  EXPECT_EQ(w.window.left, 37);
+  EXPECT_EQ(w.window.top, 401);
 }
 
 // --- Environment check ---
@@ -267,6 +311,30 @@ TEST(EnvironmentCheck, RunningProductBlocksUntilClosedOrGivenUp) {
       EXPECT_TRUE(w.platform.messageBoxes.empty());
       EXPECT_FALSE(w.platform.terminated);
     }
+  }
+}
+
+// The environment check lets messages run while it scans: the screen shows the environment page
+// then, and the hidden window once the user has declined to remove an earlier installation.
+TEST(EnvironmentCheck, TheScreenShowsTheModelWheneverMessagesRun) {
+  for (int answer : {kIdYes, kIdNo}) {
+    SCOPED_TRACE(answer);
+    Wizard w;
+    w.host.window = &w.window;
+    w.platform.registry[kUninstall] = "C:\\Old\\Remover.exe";
+    w.platform.files.insert("C:\\Old\\Remover.exe");
+    w.platform.windows = {{7, "Notepad", "Notepad", 70}, {8, "Other", "Other", 80}};
+    w.platform.messageBoxAnswers = {answer};
+    int points = 0;
+    w.platform.onProcessMessages = [&] {
+      ++points;
+      EXPECT_EQ(w.host.screen, test::FakeHost::Screen(w.window));
+    };
+    w.wizard.FormCreate();
+    w.wizard.Click("RzBmpButton25");
+    w.wizard.tmshowTimer();
+    EXPECT_GT(points, 0);
+    EXPECT_EQ(w.window.hidden, answer == kIdNo);
   }
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/SetupStart_win.h"
+#include "platform/SysUi.h"
 #include "platform/Win32Platform.h"
 
 using velmora::platform::ERegistryException;
@@ -444,6 +446,30 @@ void CheckMessageBoxes(Win32Platform& platform, HWND app, const std::string& tit
   DestroyWindow(hidden);
 }
 
+// --- Start-up and the folder picker ---
+
+// The setup's start-up leaves its user-interface thread in a single-threaded apartment, which the
+// folder picker's new dialog style needs; the picker opens at its start folder, owned by the window.
+// The start folder lies in no hidden folder, since the picker's tree does not show those.
+void CheckApartmentAndFolderPicker(bool prepared, HWND owner, const std::string& start) {
+  APTTYPE type = APTTYPE_MTA;
+  APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+  const bool known = SUCCEEDED(CoGetApartmentType(&type, &qualifier));
+  Check(prepared && known && (type == APTTYPE_STA || type == APTTYPE_MAINSTA),
+        "start-up: the user-interface thread is in a single-threaded apartment");
+  const HRESULT again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  Check(again == RPC_E_CHANGED_MODE, "start-up: the thread cannot be moved to the multithreaded apartment");
+  if (SUCCEEDED(again)) CoUninitialize();
+
+  StartProbe(IDOK);
+  std::string chosen;
+  const bool ok = velmora::sys::PickFolder(start, chosen, "请选择程序安装目录:", reinterpret_cast<uintptr_t>(owner));
+  Check(ok && probe.seen && probe.owner == owner && lstrcmpiA(chosen.c_str(), start.c_str()) == 0,
+        "folder picker: opens at its start folder, owned by the window, and OK returns it (" + chosen + ")");
+  Check(SUCCEEDED(CoGetApartmentType(&type, &qualifier)) && (type == APTTYPE_STA || type == APTTYPE_MAINSTA),
+        "folder picker: the thread stays in its apartment afterwards");
+}
+
 // --- Process start ---
 
 void CheckExecuteShell(Win32Platform& platform, const std::string& scratch) {
@@ -461,6 +487,7 @@ void CheckExecuteShell(Win32Platform& platform, const std::string& scratch) {
 }  // namespace
 
 int main() {
+  const bool prepared = velmora::app::PrepareSetupProcess();
   const std::string title = "维尔莫拉 安装向导";
   Win32Platform platform(title);
 
@@ -488,6 +515,8 @@ int main() {
     CheckWindowScan(platform, window);
     CheckWindowServices(platform, window);
     CheckMessageBoxes(platform, window, title);
+    const std::string system = platform.SystemFolder();
+    CheckApartmentAndFolderPicker(prepared, window, system.substr(0, system.size() - 1));
     DestroyWindow(window);
   }
 

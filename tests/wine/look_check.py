@@ -11,6 +11,7 @@ usage: look_check.py ART_DIR CHECK SHOT [ARGS...]
   plain SHOT PICTURE [L T R B ...]    the page picture shows unchanged outside the boxes
   radio SHOT LEFT TOP CELL            the radio strip's CELL in the glyph's middle at LEFT, TOP
   colour SHOT X Y [not] R G B         the pixel is (or is not) this colour
+  picture SHOT PICTURE X Y            the pixel shows the page picture (a keyed-out glyph corner)
   bar SHOT                            prints the progress bar's width; the bar picture's left part
   same|differ SHOT OTHER L T R B      the two screenshots agree (or not) inside the box; OTHER is the
                                       name of a screenshot in SHOT's folder
@@ -125,6 +126,11 @@ def check_colour(art, shot, x, y, *rgb):
         fail(f"pixel ({x}, {y}) is {got}, {'not ' if not negate else ''}expected {'not ' if negate else ''}{want}")
 
 
+def check_picture(art, shot, picture, x, y):
+    if changed(art, shot, picture, (int(x), int(y), int(x) + 1, int(y) + 1), 24):
+        fail(f"pixel ({x}, {y}) is {shot.px(int(x), int(y))}, not the {picture} picture")
+
+
 def check_bar(art, shot):
     bar = Image(os.path.join(art, "progress-bar.bmp"))
     left, top = 31, 155
@@ -148,7 +154,7 @@ def main(argv):
             fail(f"{argv[3]} and {args[0]} should {'agree' if check == 'same' else 'differ'} in {args[1:]}")
         return
     checks = {"frame": check_frame, "button": check_button, "labels": check_labels, "plain": check_plain,
-              "radio": check_radio, "colour": check_colour, "bar": check_bar}
+              "radio": check_radio, "colour": check_colour, "picture": check_picture, "bar": check_bar}
     checks[check](art, shot, *args)
 
 

@@ -67,6 +67,30 @@ wine_start() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  wine_map_window_font
+}
+
+# The wizard's font is "宋体" (SimSun) of 12 pixels: full-width Chinese characters 12 pixels wide,
+# half-width Latin ones 6, lines 12 high. Of Debian's fonts, AR PL SungtiL GB (fonts-arphic-gbsn00lp)
+# measures exactly so under Wine; the others measured (WenQuanYi Zen Hei and Micro Hei and their
+# Mono forms, AR PL UMing CN) have lines of 13 to 16 pixels or 7-pixel Latin letters, which wrap
+# or cut the window's fixed-size labels. Wine lays the programs' requests for either name on it.
+wine_map_window_font() {
+  local face="AR PL SungtiL GB" key='HKCU\Software\Wine\Fonts\Replacements'
+  grep -q "\"SimSun\"=\"$face\"" "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+  wine reg add "$key" /v 宋体 /d "$face" /f >/dev/null 2>&1
+  wine reg add "$key" /v SimSun /d "$face" /f >/dev/null 2>&1
+  wineserver -w
+}
+
+# run_check_program EXE LOG: runs a Windows check program (PASS and FAIL lines in code page 936),
+# keeps its output in LOG as UTF-8 and shows it; fails unless it exited 0 with no FAIL line.
+run_check_program() {
+  local status=0
+  wine "$1" | tr -d '\r' | iconv -f GBK -t UTF-8 >"$2" || status=$?
+  cat "$2"
+  [ "$status" = 0 ] || { echo "$(basename "$1"): exit status $status" >&2; return 1; }
+  ! grep -q '^FAIL' "$2" || { echo "$(basename "$1"): a check failed" >&2; return 1; }
 }
 
 wine_stop() {

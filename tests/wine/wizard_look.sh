@@ -2,9 +2,12 @@
 # The wizard's looks and its keyboard under Wine: every page is photographed and checked at pixels
 # against the artwork (window shape, button bitmaps under their captions, hot and pressed looks,
 # label text over the pictures, radio glyph cells, the progress bar), the close buttons' tooltips,
-# access keys and paging keys, and a whole installation made with the keyboard alone.
+# access keys and paging keys, and a whole installation made with the keyboard alone. All of it runs
+# twice: with the prefix's visual styles off (classic check-box and radio glyphs, the memo's flat
+# one-pixel border, the radio strip's keyed-out corners) and on (Wine's light theme: themed glyphs
+# and border, the radio corners painted white), each with the looks that depend on it checked.
 #   wizard_look.sh VELMORA_PACK WIN_BUILD ART_DIR WORKDIR
-# The screenshots of the last run stay in WORKDIR/wizard-look.
+# The screenshots of the last run stay in WORKDIR/wizard-look/styles-off and styles-on.
 set -euo pipefail
 pack=$1 win=$2 art=$3 work=$4
 here=$(dirname "$0")
@@ -12,14 +15,24 @@ here=$(dirname "$0")
 . "$here/wizard-driver.sh"
 wine_start "$work"
 
-run="$work/wizard-look"
-rm -rf "$run" && mkdir -p "$run"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$run/VelmoraSetup.exe" >/dev/null
+rm -rf "$work/wizard-look" && mkdir -p "$work/wizard-look"
+setup="$work/wizard-look/VelmoraSetup.exe"
+"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
 installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
-wineserver -k >/dev/null 2>&1 || true
-rm -rf "$installed"
-wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
-wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+light='C:\windows\resources\themes\light\light.msstyles'
+
+# visual_styles off|on: the prefix's theme for the programs started from now on.
+visual_styles() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ "$1" = on ]; then
+    wine reg add "$theme_key" /v DllName /d "$light" /f >/dev/null 2>&1
+    wine reg add "$theme_key" /v ThemeActive /d 1 /f >/dev/null 2>&1
+  else
+    wine reg add "$theme_key" /v ThemeActive /d 0 /f >/dev/null 2>&1
+  fi
+  wineserver -w
+}
 
 # shot NAME: the window's rectangle as NAME.png.
 shot() { import -window root -crop 508x395+$X+$Y +repage "$run/$1.png"; }
@@ -29,7 +42,26 @@ point() { xdotool mousemove $((X + $1)) $((Y + $2)); sleep "${3:-0.6}"; }
 away() { point 120 380; }
 key() { xdotool key "$@"; sleep 1; }
 
-start_setup "$run/VelmoraSetup.exe"
+# syscolour NAME: the system colour as the prefix has it, "R G B".
+syscolour() {
+  wine reg query 'HKCU\Control Panel\Colors' /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3, $4, $5 }'
+}
+
+# look_run off|on: the whole walk through the wizard with the visual styles so.
+look_run() {
+local styles=$1
+run="$work/wizard-look/styles-$styles"
+mkdir -p "$run"
+wineserver -k >/dev/null 2>&1 || true
+rm -rf "$installed"
+wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
+wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+visual_styles "$styles"
+echo "==== visual styles $styles"
+local shadow dark
+shadow=$(syscolour ButtonShadow) dark=$(syscolour ButtonDkShadow)
+[ -n "$shadow" ] && [ -n "$dark" ] || { echo "no system colours in the prefix" >&2; exit 1; }
+start_setup "$setup"
 [ "$WIDTH" = 508 ] && [ "$HEIGHT" = 395 ] || { echo "the window is $WIDTH x $HEIGHT" >&2; exit 1; }
 
 echo "== welcome: shape, buttons, labels"
@@ -70,6 +102,20 @@ away
 echo "== licence: the paging keys scroll the memo; Tab and Space agree"
 key alt+n; shot licence
 check button licence wide disabled 307 355
+# The memo's border and chbAgree's glyph (at 49, 320: 22 high, centred).
+if [ "$styles" = off ]; then
+  check colour licence 48 200 $shadow            # one flat line in clBtnShadow...
+  check colour licence 200 118 $shadow
+  check colour licence 49 200 255 255 255        # ...and the white text area right inside it
+  check colour licence 49 320 $shadow            # the classic sunken box: shadow, dark shadow, white
+  check colour licence 50 321 $dark
+  check colour licence 55 326 255 255 255
+else
+  check colour licence 49 200 not 255 255 255    # the platform's own border is wider than one pixel
+  check differ licence ../styles-off/licence 48 130 50 270           # the memo border is not the flat line
+  check differ licence ../styles-off/licence 49 320 62 333          # the themed glyph, not the classic
+  check colour licence 49 320 not $shadow
+fi
 point 200 200; xdotool click 5; sleep 0.6; shot licence-wheel   # one notch down over the memo
 check differ licence-wheel licence 58 120 420 280
 xdotool click 4; sleep 0.6; away; shot licence-wheel-back
@@ -88,6 +134,11 @@ echo "== location: radio cells; the arrow keys move the choice"
 key alt+n; shot location
 check radio location 35 237 1
 check radio location 35 264 0
+# The radio strip's fuchsia corners: keyed out to the page picture without visual styles, painted
+# white (clWindow) with them.
+for corner in "35 237" "47 237" "35 249" "47 249" "35 264"; do
+  if [ "$styles" = off ]; then check picture location location $corner; else check colour location $corner 255 255 255; fi
+done
 check colour location 36 127 255 255 255            # the folder edit is white inside its frame
 check colour location 39 289 not 255 255 255        # the disabled one is not
 check colour location 32 130 not 255 172 89         # its frame is grey...
@@ -120,6 +171,15 @@ sleep 4; shot finish
 check plain finish finish 481 5 498 22  193 167 440 182  193 194 442 211  193 221 442 238  193 248 442 265 \
   211 353 300 376  308 353 397 376  405 353 493 376
 check button finish wide up 308 353
+# ch1's standard glyph at (193, 169), checked: classic with a black mark, or the theme's.
+if [ "$styles" = off ]; then
+  check colour finish 193 169 $shadow
+  check colour finish 194 170 $dark
+  check colour finish 199 175 0 0 0
+else
+  check differ finish ../styles-off/finish 193 169 206 182
+  check colour finish 193 169 not $shadow
+fi
 # The batch files run after the copy open console windows, which take the keyboard; on a server
 # without a window manager nothing hands it back when they close, so a click on the picture does.
 away; xdotool click 1; sleep 1
@@ -128,7 +188,7 @@ setup_ended 15 || { echo "the wizard did not end after Alt+F" >&2; exit 1; }
 [ -f "$installed/DeskClient.exe" ] || { echo "the keyboard installation installed nothing" >&2; exit 1; }
 
 echo "== environment check: the installation just made is found, and the page waits under the question"
-start_setup "$run/VelmoraSetup.exe"
+start_setup "$setup"
 key alt+n; sleep 1; shot environment
 check labels environment a 38 43 200 60                # the page heading over picture A
 check button environment wide disabled 214 357
@@ -137,3 +197,11 @@ check button environment cancel up 406 357
 answer Escape                                          # No: the program ends
 setup_ended 10 || { echo "the wizard did not end after No" >&2; exit 1; }
 echo "installed with the keyboard alone; screenshots in $run"
+}
+
+look_run off
+if [ -f "$WINEPREFIX/drive_c/windows/resources/themes/light/light.msstyles" ]; then
+  look_run on
+else
+  echo "this Wine has no light theme: the looks with visual styles on are not checked"
+fi

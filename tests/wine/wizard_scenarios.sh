@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The wizard under Wine in the situations around an installation: an earlier installation removed
-# through its uninstaller, a running product that blocks the way, and a damaged payload.
+# The wizard under Wine in the situations around an installation: a window dragged to a new place,
+# an earlier installation removed through its uninstaller, a running product that blocks the way, a
+# damaged payload, and a cancel during extraction in a folder holding the user's own files.
 #   wizard_scenarios.sh VELMORA_PACK WIN_BUILD WORKDIR
 set -euo pipefail
 pack=$1 win=$2 work=$3
@@ -23,6 +24,35 @@ clean() {
   wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
 }
 fail() { echo "$1" >&2; import -window root "$run/failure.png"; exit 1; }
+
+echo "== a dragged window stays where the user put it"
+clean
+start_setup "$setup"
+from_x=$X from_y=$Y
+# Drag by the welcome picture, in steps as a hand moves.
+xdotool mousemove $((X + 100)) $((Y + 300)) mousedown 1
+for step in 1 2 3 4 5 6; do xdotool mousemove $((X + 100 - 10 * step)) $((Y + 300 - 12 * step)); sleep 0.1; done
+xdotool mouseup 1
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+[ "$X" = $((from_x - 60)) ] && [ "$Y" = $((from_y - 72)) ] || fail "the drag moved the window to $X,$Y from $from_x,$from_y"
+at_x=$X at_y=$Y
+stays() { # WHEN: the window is still where the drag put it
+  eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+  [ "$X" = "$at_x" ] && [ "$Y" = "$at_y" ] || fail "after $1 the window is at $X,$Y, not where it was dragged ($at_x,$at_y)"
+}
+next_on_welcome           # the click, then the environment check's timer and its move
+stays "the environment check"
+next_on_features
+agree_and_next
+stays "the licence page"
+click 32 123 307 20 0.5   # into the installation folder's edit, then typing
+xdotool type --delay 100 'ab'
+sleep 1
+stays "typing"
+click 405 355 88 23       # location: Cancel
+answer Return             # Yes, quit
+setup_ended 10 || fail "the wizard did not end after quitting"
 
 echo "== an earlier installation is removed through its uninstaller"
 clean
@@ -79,7 +109,7 @@ click 406 357 88 23       # progress: Cancel
 answer Return             # Yes: roll back and end
 setup_ended 10 || fail "the wizard did not end after the rollback"
 [ -z "$(find "$installed" -type f 2>/dev/null)" ] || fail "files remain after the rollback"
-echo "== cancelling during extraction rolls everything back"
+echo "== cancelling during extraction rolls back what the run wrote, and only that"
 clean
 python3 - "$run/big" <<'PY'
 import os, sys
@@ -90,6 +120,13 @@ for i in range(400):  # each entry costs the wizard at least 10 ms, so extractio
 PY
 cp "$win/demo/product/Remover.exe" "$win/demo/product/midas.dll" "$run/big/"
 "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$run/big" --out "$run/Big.exe" >/dev/null
+# The user's own files in the installation folder: one where the archive's last data file goes,
+# which the extraction will not have reached when the user cancels, and one that no entry names.
+last=$("$pack" list "$run/Big.exe" | grep -o 'data/part[0-9]*\.dat$' | tail -1)
+[ "$last" = data/part399.dat ] || fail "unexpected last data file '$last'"
+mkdir -p "$installed/data"
+echo mine >"$installed/$last"
+echo notes >"$installed/notes.txt"
 start_setup "$run/Big.exe"
 next_on_welcome
 next_on_features
@@ -98,6 +135,9 @@ install_on_location 2      # extraction is under way
 click 406 357 88 23 0      # progress: Cancel, answered while the engine works
 answer Return              # Yes: roll back
 setup_ended 15 || fail "the wizard did not end after cancelling"
-[ -z "$(find "$installed" -type f 2>/dev/null)" ] || fail "files remain after cancelling: $(find "$installed" -type f | head -3)"
+[ "$(cat "$installed/$last" 2>/dev/null)" = mine ] || fail "the user's file at $last did not survive the cancel"
+[ "$(cat "$installed/notes.txt" 2>/dev/null)" = notes ] || fail "the user's notes.txt did not survive the cancel"
+left=$(find "$installed" -type f ! -path "$installed/$last" ! -path "$installed/notes.txt")
+[ -z "$left" ] || fail "files of the run remain after cancelling: $(echo "$left" | head -3)"
 [ -z "$(reg_value "$app_key" AppPath)" ] || fail "the application key remains after cancelling"
 echo "all scenarios behaved"
