@@ -129,6 +129,7 @@ bool TSetupWizard::ExtractArchive() {
 
   WizardZipServices services(platform_, [this] { ProcessMessages(); });
   bool entryFailed = false;
+  bool engineFailed = false;  // an exception while opening, configuring or running the engine
   {
     zip::TVCLUnZip engine(services);
     try {
@@ -153,16 +154,16 @@ bool TSetupWizard::ExtractArchive() {
       if (session_.Aborted) return true;
       engine.ExtractEntries();
     } catch (const std::exception&) {
-      ShowSetupMessage(kError8003, 0);
-      return false;
+      engineFailed = true;
     }
   }
+  // After a cancellation the user asked for the rollback, not for an error: whatever the engine
+  // met after it, the file it held open then is closed now and goes too.
   if (session_.Aborted) {
-    // The rollback could not delete the file the engine held open then; it is closed now.
     RemoveFilesLeftByRollback();
     return true;
   }
-  if (entryFailed) {
+  if (engineFailed || entryFailed) {
     ShowSetupMessage(kError8003, 0);
     return false;
   }

@@ -115,7 +115,7 @@ AccessibleObject DescribeControl(const AccControlState& c) {
     }
   } else if (d.kind == ControlKind::kFramedEdit || d.kind == ControlKind::kMemo) {
     o.name = DescribedName(d);
-    o.value = d.kind == ControlKind::kMemo ? "" : c.text;
+    o.value = c.text;  // the licence is read through its value, as an edit's text is
     if (d.kind == ControlKind::kMemo) o.state |= accstate::kReadOnly;
   } else if (d.kind == ControlKind::kProgressBar) {
     o.value = ProgressValue(c.width, c.fullWidth);

@@ -26,6 +26,12 @@ AccessibleObjectFromWindowFn AccessibleObjectFromWindowFunction() {
   return f;
 }
 
+// The message that carries a screen reader's default action to the window's own queue.
+UINT DefaultActionMessage() {
+  static const UINT message = RegisterWindowMessageA("VelmoraAccessibleDefaultAction");
+  return message;
+}
+
 // A text for the interface: the system frees it. Our texts are code page 936.
 BSTR Text(const std::string& text) {
   if (text.empty()) return nullptr;
@@ -69,11 +75,12 @@ class RefCounted : public Interface {
 };
 
 // The children of an accessible object in order, as screen readers walk them: a window of its
-// own as its object, a simple element as its id.
+// own as its object, a simple element as its id. Read anew at every step, so that a screen reader
+// holding the enumerator across a page change walks the page shown now.
+template <typename Owner>
 class ChildEnumerator final : public RefCounted<IEnumVARIANT> {
  public:
-  // Takes over the references the variants hold.
-  ChildEnumerator(std::vector<VARIANT> children, size_t next) : children_(std::move(children)), next_(next) {}
+  ChildEnumerator(Owner* owner, size_t next) : owner_(owner), next_(next) { owner_->AddRef(); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (out == nullptr) return E_POINTER;
@@ -83,17 +90,17 @@ class ChildEnumerator final : public RefCounted<IEnumVARIANT> {
   }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
     if (out == nullptr) return E_INVALIDARG;
+    const std::vector<long> children = owner_->ListedChildren();
     ULONG n = 0;
-    for (; n < count && next_ < children_.size(); ++n, ++next_) {
-      VariantInit(&out[n]);
-      VariantCopy(&out[n], &children_[next_]);
-    }
+    for (; n < count && next_ < children.size(); ++n, ++next_) owner_->ChildVariant(children[next_], out[n]);
     if (fetched != nullptr) *fetched = n;
     return n == count ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    next_ = std::min(children_.size(), next_ + size_t(count));
-    return next_ < children_.size() ? S_OK : S_FALSE;
+    const size_t listed = owner_->ListedChildren().size();
+    const size_t wanted = next_ + size_t(count);
+    next_ = std::min(listed, wanted);
+    return wanted <= listed ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Reset() override {
     next_ = 0;
@@ -101,20 +108,13 @@ class ChildEnumerator final : public RefCounted<IEnumVARIANT> {
   }
   HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override {
     if (out == nullptr) return E_POINTER;
-    std::vector<VARIANT> copies(children_.size());
-    for (size_t i = 0; i < children_.size(); ++i) {
-      VariantInit(&copies[i]);
-      VariantCopy(&copies[i], &children_[i]);
-    }
-    *out = new ChildEnumerator(std::move(copies), next_);
+    *out = new ChildEnumerator(owner_, next_);
     return S_OK;
   }
 
  private:
-  ~ChildEnumerator() override {
-    for (VARIANT& v : children_) VariantClear(&v);
-  }
-  std::vector<VARIANT> children_;
+  ~ChildEnumerator() override { owner_->Release(); }
+  Owner* owner_;
   size_t next_;
 };
 
@@ -134,7 +134,7 @@ class AccessibleWindow::Object final : public RefCounted<IAccessible> {
     }
     // The children in their order, for a source whose ids are not simply 1 to the count.
     if (iid == __uuidof(IEnumVARIANT) && source_ != nullptr) {
-      *out = static_cast<IEnumVARIANT*>(new ChildEnumerator(ChildVariants(), 0));
+      *out = static_cast<IEnumVARIANT*>(new ChildEnumerator<Object>(this, 0));
       return S_OK;
     }
     *out = nullptr;
@@ -278,35 +278,36 @@ class AccessibleWindow::Object final : public RefCounted<IAccessible> {
     hit->lVal = found;
     return S_OK;
   }
+  // The action runs from the window's own message queue after the call returns, as a click would:
+  // a click may open a question or run the whole installation, and the screen reader must not wait
+  // for it meanwhile.
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     long id;
     if (HRESULT bad = Child(child, id); bad != S_OK) return bad;
-    return source_->DoDefaultAction(id) ? S_OK : DISP_E_MEMBERNOTFOUND;
+    if (source_->Describe(id).defaultAction.empty()) return DISP_E_MEMBERNOTFOUND;
+    return PostMessageA(window_, DefaultActionMessage(), WPARAM(id), 0) ? S_OK : E_FAIL;
   }
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
+  // What the enumerator walks: the children listed now (none once the window is gone), and one
+  // child as it hands it out, with a reference of its own for a window's object.
+  std::vector<long> ListedChildren() { return source_ != nullptr ? source_->Children() : std::vector<long>(); }
+  void ChildVariant(long id, VARIANT& v) {
+    VariantInit(&v);
+    IDispatch* own = nullptr;
+    if (get_accChild(VariantOf(id), &own) == S_OK && own != nullptr) {
+      v.vt = VT_DISPATCH;
+      v.pdispVal = own;
+    } else {
+      v.vt = VT_I4;
+      v.lVal = id;
+    }
+  }
+
  private:
   ~Object() override = default;
 
-  // The listed children as the enumerator hands them out (it takes its own references).
-  std::vector<VARIANT> ChildVariants() {
-    std::vector<VARIANT> children;
-    for (long id : source_->Children()) {
-      VARIANT v;
-      VariantInit(&v);
-      IDispatch* own = nullptr;
-      if (get_accChild(VariantOf(id), &own) == S_OK && own != nullptr) {
-        v.vt = VT_DISPATCH;
-        v.pdispVal = own;  // the reference get_accChild gave
-      } else {
-        v.vt = VT_I4;
-        v.lVal = id;
-      }
-      children.push_back(v);
-    }
-    return children;
-  }
   static VARIANT VariantOf(long id) {
     VARIANT v;
     VariantInit(&v);
@@ -356,6 +357,12 @@ AccessibleWindow::~AccessibleWindow() {
     object_->Disconnect();
     object_->Release();
   }
+}
+
+bool AccessibleWindow::HandleAction(UINT message, WPARAM wParam) {
+  if (message != DefaultActionMessage()) return false;
+  source_.DoDefaultAction(long(wParam));  // checks again: the state may have changed meanwhile
+  return true;
 }
 
 LRESULT AccessibleWindow::Answer(WPARAM wParam, LPARAM lParam) {

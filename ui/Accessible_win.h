@@ -27,7 +27,8 @@ class AccessibleSource {
   virtual AccessibleObject Describe(long child) = 0;
   // A child that is a window of its own answers for itself; nullptr for a simple element.
   virtual HWND ChildWindow(long child) = 0;
-  // Does what a click on the child does; false when the child has no default action now.
+  // Does what a click on the child does; false when the child has no default action now. Called
+  // from the window's message queue, after the screen reader's request has returned.
   virtual bool DoDefaultAction(long child) = 0;
 };
 
@@ -61,6 +62,8 @@ class AccessibleWindow {
 
   // The answer to WM_GETOBJECT: the object for OBJID_CLIENT, the system's default otherwise.
   LRESULT Answer(WPARAM wParam, LPARAM lParam);
+  // Runs a default action that the object posted to the window; false for any other message.
+  bool HandleAction(UINT message, WPARAM wParam);
 
  private:
   class Object;
@@ -68,6 +71,12 @@ class AccessibleWindow {
   AccessibleSource& source_;
   Object* object_ = nullptr;  // one reference held while the window lives
 };
+
+// Whether a control window takes input now: it is enabled and so is its top-level window, which a
+// question box disables while it is open.
+inline bool ControlUsable(HWND control) {
+  return IsWindowEnabled(control) && IsWindowEnabled(GetAncestor(control, GA_ROOT));
+}
 
 // Tells screen readers what changed, as the system's standard events (no effect when none listens).
 void NotifyFocus(HWND window, long child = 0);

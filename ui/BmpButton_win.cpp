@@ -113,6 +113,7 @@ class Win32BmpButton final : public IBmpButtonHost {
 
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    if (accessible_.HandleAction(message, wParam)) return 0;
     switch (message) {
       case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -201,7 +202,7 @@ class Win32BmpButton final : public IBmpButtonHost {
     AccControlState c;
     c.control = setup_.description;
     c.text = model_.Caption();
-    c.enabled = IsWindowEnabled(window_) != FALSE;
+    c.enabled = ControlUsable(window_);
     c.shown = IsWindowVisible(window_) != FALSE;
     c.focused = GetFocus() == window_;
     c.pressed = model_.State() == TBmpButtonState::bsDown;

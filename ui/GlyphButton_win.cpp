@@ -93,6 +93,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     LRESULT result = 0;
+    if (accessible_.HandleAction(message, wParam)) return 0;
     switch (message) {
       case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -177,7 +178,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     AccControlState c;
     c.control = setup_.description;
     c.text = model_->Caption();
-    c.enabled = IsWindowEnabled(window_) != FALSE;
+    c.enabled = ControlUsable(window_);
     c.shown = IsWindowVisible(window_) != FALSE;
     c.focused = GetFocus() == window_;
     c.pressed = model_->Pressed();

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "ui/BmpButton_win.h"
 #include "ui/GlyphButton_win.h"
 
@@ -35,7 +37,7 @@ AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
   AccControlState c;
   c.control = &d;
   c.text = state.text;
-  c.enabled = state.enabled;
+  c.enabled = state.enabled && IsWindowEnabled(window_);  // not under a question box
   c.shown = page != model_.pageVisible.end() && page->second && state.visible && !model_.hidden;
   c.checked = state.checked;
   c.left = state.left;
@@ -97,10 +99,10 @@ struct AccessibleEdit {
       : source([edit, &d] {
           AccControlState c;
           c.control = &d;
-          char text[1024];
-          const int n = GetWindowTextA(edit, text, sizeof text);
-          c.text.assign(text, n > 0 ? size_t(n) : 0);
-          c.enabled = IsWindowEnabled(edit) != FALSE;
+          std::string text(size_t(GetWindowTextLengthA(edit)) + 1, '\0');
+          text.resize(size_t(std::max(0, GetWindowTextA(edit, text.data(), int(text.size())))));
+          c.text = text;
+          c.enabled = ControlUsable(edit);
           c.shown = IsWindowVisible(edit) != FALSE;
           c.focused = GetFocus() == edit;
           RECT client;

@@ -669,8 +669,11 @@ struct Win32WizardWindow::Impl {
         owner.RequestClose();
         return 0;
       case WM_GETOBJECT:
+        // Until the object exists (while the window is being made) the system answers.
+        if (accessible == nullptr) break;
         return accessible->Answer(wParam, lParam);
       default:
+        if (accessible != nullptr && accessible->HandleAction(message, wParam)) return 0;
         if (message == app::kUninstallerDoneMessage) {
           wizard->HandleMessage(message, wParam);
           Sync();

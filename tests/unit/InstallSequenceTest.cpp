@@ -262,8 +262,10 @@ TEST(InstallSequence, CancelDuringExtractionLeavesNoInstalledFile) {
 // The entries skipped after the cancellation are logged too, but what lies at their paths was not
 // written by this run: a file of the user's there, and one no entry names, both stay.
 TEST(Rollback, CancelDuringExtractionDeletesOnlyWhatTheRunWrote) {
-  for (bool userFiles : {false, true}) {
-    SCOPED_TRACE(userFiles ? "with the user's files in the folder" : "into a new folder");
+  // The third case: the disk fills just after the cancel, so the engine ends the run on the file
+  // it still writes; the user cancelled, so that is no error of its own.
+  for (auto [userFiles, diskFills] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+    SCOPED_TRACE(userFiles ? "with the user's files in the folder" : diskFills ? "disk full after the cancel" : "into a new folder");
     Installer i("setup-blocks.exe");
     test::DiskFaults faults;
     faults.OpenFilesCannotBeDeleted();
@@ -282,12 +284,16 @@ TEST(Rollback, CancelDuringExtractionDeletesOnlyWhatTheRunWrote) {
       i.platform.messageBoxAnswers = {kIdYes};
       EXPECT_TRUE(i.wizard.FormCloseQuery());
       heldThroughRollback = sys::FileExists(i.Installed("sub\\b.dll"));
+      if (diskFills) faults.FullAfter(folder, 0);
     };
     i.wizard.ShowPage(3);
     i.wizard.Click("RzBmpButton8");
 
     ASSERT_TRUE(heldThroughRollback);
-    EXPECT_EQ(i.session.InstallLog.Lines().size(), 4u);  // c.dll and later\d.txt, skipped, logged
+    EXPECT_EQ(i.platform.messageBoxes.size(), 1u);  // the question only, no error box
+    if (!diskFills) {
+      EXPECT_EQ(i.session.InstallLog.Lines().size(), 4u);  // c.dll and later\d.txt, skipped, logged
+    }
     EXPECT_FALSE(sys::FileExists(i.Installed("a.dll")));
     EXPECT_FALSE(sys::FileExists(i.Installed("sub\\b.dll")));
     EXPECT_FALSE(sys::DirectoryExists(i.Installed("sub")));

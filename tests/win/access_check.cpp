@@ -4,6 +4,9 @@
 //   access-check tree              the client object and its children, one line each:
 //                                  depth|role|name|value|states|shortcut|default action|left,top,width,height
 //   access-check do NAME           the default action of the child whose name is NAME (UTF-8)
+//   access-check across NAME       holds one client object: walks it, asks for NAME's default
+//                                  action, lets 3 seconds pass and prints the same object's tree
+//                                  again, as a screen reader that keeps the window's object does
 //   access-check events SECONDS    the name, value, state and focus events of the wizard's objects
 //                                  during SECONDS: event|role|name|value|states
 // Exit code 0 on success, 1 when the window or the child is not there, 2 on a usage error.
@@ -26,10 +29,20 @@ std::string Utf8(const wchar_t* text, int length) {
   return result;
 }
 
+// A text of the interface on one line: line breaks are written as "\n".
 std::string Utf8(BSTR text) {
   if (text == nullptr) return "";
-  std::string result = Utf8(text, int(SysStringLen(text)));
+  const std::string utf8 = Utf8(text, int(SysStringLen(text)));
   SysFreeString(text);
+  std::string result;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+    if (utf8[i] == '\r' || utf8[i] == '\n') {
+      result += "\\n";
+    } else {
+      result += utf8[i];
+    }
+  }
   return result;
 }
 
@@ -166,7 +179,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: access-check tree | do NAME | events SECONDS\n");
+    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events SECONDS\n");
     return 2;
   }
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -199,8 +212,23 @@ int main(int argc, char** argv) {
       status = object->accDoDefaultAction(Child(id)) == S_OK ? 0 : 1;
     });
     if (status != 0) std::fprintf(stderr, "access-check: no default action for %s\n", name.c_str());
+  } else if (command == "across" && argc == 3) {
+    status = 1;
+    const std::string wanted = "|" + Argument(2) + "|";
+    Walk(client, [&](IAccessible* object, long id, const std::string& line) {
+      const size_t second = line.find('|', line.find('|') + 1);
+      if (status == 0 || line.compare(second, wanted.size(), wanted) != 0) return;
+      status = object->accDoDefaultAction(Child(id)) == S_OK ? 0 : 1;
+    });
+    const DWORD end = GetTickCount() + 3000;
+    while (GetTickCount() < end) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    Walk(client, [](IAccessible*, long, const std::string& line) { std::printf("%s\n", line.c_str()); });
   } else {
-    std::fprintf(stderr, "usage: access-check tree | do NAME | events SECONDS\n");
+    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events SECONDS\n");
     status = 2;
   }
   client->Release();
