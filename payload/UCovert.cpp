@@ -9,15 +9,24 @@
 
 namespace velmora::payload {
 
-uint32_t ReadRegionSize(sys::File& setup) {
+RegionPlace LocateRegion(sys::File& setup) {
+  RegionPlace place;
+  const int64_t fileSize = setup.Size();
+  if (fileSize < 0 || setup.Seek(0, sys::SeekFrom::kBegin) < 0) return place;
+  uint8_t head[kPeHeadSize];
+  const size_t headSize = setup.Read(head, sizeof head);
+  place.end = FindRegionEnd(head, headSize, static_cast<uint64_t>(fileSize));
+
   uint8_t trailer[kTrailerSize];
-  if (setup.Seek(-int64_t{kTrailerSize}, sys::SeekFrom::kEnd) < 0) return 0;
-  if (setup.Read(trailer, sizeof trailer) != sizeof trailer) return 0;
+  if (place.end.offset < kTrailerSize) return place;
+  if (setup.Seek(static_cast<int64_t>(place.end.offset - kTrailerSize), sys::SeekFrom::kBegin) < 0) return place;
+  if (setup.Read(trailer, sizeof trailer) != sizeof trailer) return place;
   const uint32_t regionSize = ReadLE32(trailer);
   // Below the minimum there is no room for the LZMA header; above the maximum the trailer would be
-  // a negative offset.
-  if (regionSize < kMinRegionSize || regionSize > kMaxRegionSize) return 0;
-  return regionSize;
+  // a negative offset; beyond the region's end the region would start before the file.
+  if (regionSize < kMinRegionSize || regionSize > kMaxRegionSize || regionSize > place.end.offset) return place;
+  place.size = regionSize;
+  return place;
 }
 
 bool CopyPayloadOut(const std::string& executablePath, const std::string& destinationPath) noexcept {
@@ -25,12 +34,11 @@ bool CopyPayloadOut(const std::string& executablePath, const std::string& destin
     sys::File exe = sys::File::Open(executablePath, sys::OpenMode::kReadShared);
     if (!exe) return false;
 
-    const uint32_t regionSize = ReadRegionSize(exe);
-    if (regionSize == 0) return false;
+    const RegionPlace region = LocateRegion(exe);
+    if (region.size == 0) return false;
 
-    // A region larger than the file makes this seek fail.
-    if (exe.Seek(-int64_t{regionSize}, sys::SeekFrom::kEnd) < 0) return false;
-    const size_t blockSize = regionSize - kTrailerSize;
+    if (exe.Seek(static_cast<int64_t>(region.Start()), sys::SeekFrom::kBegin) < 0) return false;
+    const size_t blockSize = region.size - kTrailerSize;
     std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[blockSize]);
     if (!block) return false;
     if (exe.Read(block.get(), blockSize) != blockSize) return false;

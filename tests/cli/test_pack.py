@@ -110,7 +110,9 @@ class PackTest(unittest.TestCase):
             (n,) = struct.unpack("<I", f.read())
         fields = dict(line.split(":", 1) for line in r.stdout.splitlines())
         fields = {k.strip(): v.strip() for k, v in fields.items()}
-        self.assertTrue(fields["image end (E)"].startswith(str(size - n)))
+        self.assertEqual(fields["region start"], f"{size - n}  (not a PE image)")
+        self.assertEqual(fields["region end"], f"{size}  (end of the file)")
+        self.assertNotIn("certificate table", fields)
         self.assertEqual(size - n, 512)
         self.assertEqual(fields["region size (N)"], str(n))
         self.assertEqual(fields["properties"], "0x5D (lc 3, lp 0, pb 2)")

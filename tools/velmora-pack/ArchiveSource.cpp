@@ -17,13 +17,13 @@ namespace velmora::pack {
 
 namespace {
 
-// A setup is an executable image with a payload trailer that fits the file.
+// A setup is an executable image with a payload trailer that fits the file, in front of its
+// certificate table when it is signed.
 bool LooksLikeSetup(const std::string& enginePath) {
   sys::File f = sys::File::Open(enginePath, sys::OpenMode::kReadShared);
   char magic[2] = {};
   if (!f || f.Read(magic, 2) != 2 || magic[0] != 'M' || magic[1] != 'Z') return false;
-  const uint32_t region = payload::ReadRegionSize(f);
-  return region != 0 && int64_t{region} <= f.Size();
+  return payload::LocateRegion(f).size != 0;
 }
 
 std::string TempName(const char* what) {
