@@ -7,6 +7,7 @@
 #include "HostPath.h"
 #include "OutputFile.h"
 #include "PackError.h"
+#include "SetupLayout.h"
 #include "payload/LZMADeCompressReader.h"
 #include "payload/MemoryStream.h"
 #include "payload/UCovert.h"
@@ -21,7 +22,15 @@ void Unpack(const std::string& setup, const std::string& out) {
     const bool copied = payload::CopyPayloadOut(AnsiPath(setup), block);
     const bool loaded = copied && input.LoadFromFile(block);
     sys::RemoveFile(block);
-    if (!copied) throw PackError(setup + ": no payload block could be copied out (unreadable file or no valid trailer)");
+    if (!copied) {
+      sys::File file = sys::File::Open(AnsiPath(setup), sys::OpenMode::kReadShared);
+      const payload::RegionPlace region = file ? payload::LocateRegion(file) : payload::RegionPlace{};
+      throw PackError(setup + ": no payload block could be copied out (" +
+                      (!file ? std::string("cannot open the file")
+                       : region.size == 0 ? NoTrailerReason(region)
+                                          : "reading the region or writing its copy beside " + out + " failed") +
+                      ")");
+    }
     if (!loaded) throw PackError(out + ": cannot read the copied block back");
   }
 

@@ -39,9 +39,7 @@ const char* RuleText(payload::RegionEndRule rule) {
   return rule == payload::RegionEndRule::kCertificateTable ? "start of the certificate table" : "end of the file";
 }
 
-payload::RegionPlace FindRegion(sys::File& file, const std::string& setup) {
-  const payload::RegionPlace region = payload::LocateRegion(file);
-  if (region.size != 0) return region;
+std::string NoTrailerReason(const payload::RegionPlace& region) {
   const payload::RegionEnd& end = region.end;
   std::string why;
   if (end.rule == payload::RegionEndRule::kCertificateTable) {
@@ -56,7 +54,13 @@ payload::RegionPlace FindRegion(sys::File& file, const std::string& setup) {
              " bytes) and was not used";
     }
   }
-  throw PackError(setup + ": no valid payload trailer (" + why + ")");
+  return why;
+}
+
+payload::RegionPlace FindRegion(sys::File& file, const std::string& setup) {
+  const payload::RegionPlace region = payload::LocateRegion(file);
+  if (region.size == 0) throw PackError(setup + ": no valid payload trailer (" + NoTrailerReason(region) + ")");
+  return region;
 }
 
 DecodedPayload DecodeRegion(sys::File& file, const payload::RegionPlace& region, const std::string& setup,

@@ -12,6 +12,9 @@
 
 namespace velmora::pack {
 
+// Why LocateRegion found no usable trailer, naming the rule that gave the region's end.
+std::string NoTrailerReason(const payload::RegionPlace& region);
+
 // The region of an open setup, found by the setup's own rule. Throws PackError naming the rule
 // that was used when there is no valid trailer in front of the region's end.
 payload::RegionPlace FindRegion(sys::File& file, const std::string& setup);
