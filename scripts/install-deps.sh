@@ -19,7 +19,7 @@ packages=(
   g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   liblzma-dev zlib1g-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libssl-dev
   wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei fonts-arphic-gbsn00lp locales
-  python3 xz-utils 7zip unzip zip libarchive-tools time
+  python3 xz-utils 7zip unzip zip libarchive-tools time osslsigncode openssl
   clang-14 libclang-rt-14-dev llvm-14 nsis
 )
 

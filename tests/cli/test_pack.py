@@ -110,10 +110,14 @@ class PackTest(unittest.TestCase):
             (n,) = struct.unpack("<I", f.read())
         fields = dict(line.split(":", 1) for line in r.stdout.splitlines())
         fields = {k.strip(): v.strip() for k, v in fields.items()}
+        # Zero padding behind the 512-byte stub makes the region end on an 8-byte boundary.
+        self.assertEqual(size % 8, 0)
+        self.assertIn(size - n - 512, range(8))
+        with open(setup, "rb") as f:
+            self.assertEqual(f.read(size - n)[512:], bytes(size - n - 512))
         self.assertEqual(fields["region start"], f"{size - n}  (not a PE image)")
         self.assertEqual(fields["region end"], f"{size}  (end of the file)")
         self.assertNotIn("certificate table", fields)
-        self.assertEqual(size - n, 512)
         self.assertEqual(fields["region size (N)"], str(n))
         self.assertEqual(fields["properties"], "0x5D (lc 3, lp 0, pb 2)")
         self.assertEqual(fields["dictionary size"], "65536")
@@ -127,7 +131,7 @@ class PackTest(unittest.TestCase):
         with open(setup, "rb") as f:
             good = f.read()
         corrupt = bytearray(good)
-        corrupt[512 + 5] = 0xFF  # first range-coder byte
+        corrupt[len(good) - struct.unpack("<I", good[-4:])[0] + 5] = 0xFF  # first range-coder byte
         with open(self.path("corrupt.exe"), "wb") as f:
             f.write(corrupt)
         with open(self.path("no-trailer.exe"), "wb") as f:

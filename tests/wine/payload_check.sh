@@ -37,10 +37,11 @@ wine "$run/Large.exe" --out "$(winepath -w "$run/large-win.zip")" | tr -d '\r'
 cmp "$run/large-host.zip" "$run/large-win.zip"
 
 # Flip the range coder's first byte: the check program must report the decoder's data error.
-python3 - "$run/VelmoraSetup.exe" "$run/Damaged.exe" "$(stat -c %s "$checker")" <<'PY'
-import sys
+python3 - "$run/VelmoraSetup.exe" "$run/Damaged.exe" <<'PY'
+import struct, sys
 data = bytearray(open(sys.argv[1], "rb").read())
-data[int(sys.argv[3]) + 5] ^= 0xFF
+region = len(data) - struct.unpack("<I", data[-4:])[0]  # behind the image and its padding
+data[region + 5] ^= 0xFF
 open(sys.argv[2], "wb").write(data)
 PY
 status=0

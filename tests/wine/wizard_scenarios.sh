@@ -90,10 +90,11 @@ wineserver -k >/dev/null 2>&1 || true
 
 echo "== a damaged payload stops the installation"
 clean
-python3 - "$setup" "$run/Damaged.exe" "$(stat -c %s "$win/VelmoraSetup-stub.exe")" <<'PY'
-import sys
+python3 - "$setup" "$run/Damaged.exe" <<'PY'
+import struct, sys
 data = bytearray(open(sys.argv[1], "rb").read())
-data[int(sys.argv[3]) + 5] ^= 0xFF  # the range coder's first byte
+region = len(data) - struct.unpack("<I", data[-4:])[0]  # behind the image and its padding
+data[region + 5] ^= 0xFF  # the range coder's first byte
 open(sys.argv[2], "wb").write(data)
 PY
 start_setup "$run/Damaged.exe"

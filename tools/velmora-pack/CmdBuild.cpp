@@ -1,4 +1,8 @@
-// velmora-pack build: product folder + stub -> setup executable.
+// velmora-pack build: product folder + stub -> setup executable, signed by the maker's command.
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -15,13 +19,19 @@
 #include "OutputFile.h"
 #include "PackError.h"
 #include "Progress.h"
+#include "SetupLayout.h"
 #include "ZipWriter.h"
 #include "payload/PayloadFormat.h"
+#include "payload/PeHeaders.h"
 #include "platform/SysFile.h"
 
 namespace velmora::pack {
 
 namespace {
+
+constexpr size_t kRegionEndAlignment = 8;
+constexpr size_t kSecurityEntrySize = 8;
+constexpr size_t kCopyChunk = 1 << 20;
 
 struct Entry {
   SourceFile file;
@@ -73,10 +83,118 @@ std::vector<Entry> PlanEntries(const std::string& from) {
   return entries;
 }
 
+// A stub signed on its own carries a signature that can never cover the payload, and a signing
+// tool refuses a file whose certificate directory names anything but a table at its very end. So
+// the directory is cleared, and a table that ends the stub is cut off with it.
+void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
+  const std::optional<payload::PeHeaders> pe = payload::ParsePeHeaders(stub.data(), stub.size());
+  const payload::RegionEnd end = payload::FindRegionEnd(stub.data(), stub.size(), stub.size());
+  if (!pe || !pe->securityEntryAt || !end.directory) return;
+  std::memset(stub.data() + *pe->securityEntryAt, 0, kSecurityEntrySize);
+  if (end.rule == payload::RegionEndRule::kCertificateTable) {
+    stub.resize(end.offset);
+    std::printf("%s: the stub's own signature (%u bytes) is left out; sign the finished setup instead\n",
+                path.c_str(), unsigned(end.directory->size));
+  } else {
+    std::printf("%s: the stub's certificate directory, which names no table at its end, is cleared\n",
+                path.c_str());
+  }
+}
+
 std::vector<uint8_t> ReadStub(const std::string& path) {
   std::vector<uint8_t> stub = ReadWhole(path);
   if (stub.empty()) throw PackError(path + ": stub is empty");
+  DropStubSignature(stub, path);
   return stub;
+}
+
+// The compressed stream, kept in a scratch file beside the setup until its length, and with it the
+// padding in front of the region, is known. Removed at the end in every case.
+class Spool {
+ public:
+  explicit Spool(const std::string& out)
+      : path_(AnsiPath(out + ".part-" + std::to_string(getpid()) + ".lzma")),
+        file_(sys::File::Open(path_, sys::OpenMode::kCreateTruncate)) {
+    if (!file_) throw PackError(out + ": cannot create a scratch file beside it: " + std::strerror(errno));
+  }
+  ~Spool() {
+    file_.Close();
+    sys::RemoveFile(path_);
+  }
+  Spool(const Spool&) = delete;
+  Spool& operator=(const Spool&) = delete;
+
+  void Write(const uint8_t* data, size_t size) {
+    if (!file_.Write(data, size)) throw PackError(path_ + ": write failed: " + std::strerror(errno));
+  }
+  // Appends everything written so far to `out`.
+  void CopyTo(OutputFile& out) {
+    if (!file_.Close()) throw PackError(path_ + ": write failed: " + std::strerror(errno));
+    file_ = sys::File::Open(path_, sys::OpenMode::kReadShared);
+    if (!file_) throw PackError(path_ + ": cannot read back: " + std::strerror(errno));
+    std::vector<uint8_t> chunk(kCopyChunk);
+    while (const size_t n = file_.Read(chunk.data(), chunk.size())) out.Write(chunk.data(), n);
+  }
+
+ private:
+  std::string path_;
+  sys::File file_;
+};
+
+// Runs the maker's signing command through the shell with the setup's path in place of %1 (bare
+// or quoted: all become "$1", so no path can break the command's words).
+void RunSignCommand(const std::string& command, const std::string& file) {
+  std::string script;
+  for (size_t i = 0; i < command.size();) {
+    const bool quoted = i + 4 <= command.size() && (command[i] == '"' || command[i] == '\'') &&
+                        command.compare(i + 1, 2, "%1") == 0 && command[i + 3] == command[i];
+    if (quoted || command.compare(i, 2, "%1") == 0) {
+      script += "\"$1\"";
+      i += quoted ? 4 : 2;
+    } else {
+      script += command[i++];
+    }
+  }
+  std::fflush(stdout);
+  const char* argv[] = {"sh", "-c", script.c_str(), "velmora-pack-sign", file.c_str(), nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+    throw PackError(std::string("cannot start the signing command: ") + std::strerror(errno));
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) throw PackError(std::string("cannot wait for the signing command: ") + std::strerror(errno));
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    throw PackError("the signing command failed (" +
+                    (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                                       : "signal " + std::to_string(WTERMSIG(status))) +
+                    "): " + command);
+  }
+}
+
+// After signing, the setup must still be what was packed: a certificate table at its end and, in
+// front of it, a region that the setup's own rule finds and that decodes to the same archive.
+void CheckSignedSetup(const std::string& file, const std::string& shownName, uint64_t archiveSize, size_t entries) {
+  try {
+    sys::File signedSetup = sys::File::Open(AnsiPath(file), sys::OpenMode::kReadShared);
+    if (!signedSetup) throw PackError(shownName + ": the signing command left no file: " + std::strerror(errno));
+    const payload::RegionPlace region = FindRegion(signedSetup, shownName);
+    if (region.end.rule != payload::RegionEndRule::kCertificateTable) {
+      throw PackError(shownName + ": no certificate table ends the file: the signing command did not sign it");
+    }
+    const DecodedPayload decoded = DecodeRegion(signedSetup, region, shownName);
+    if (decoded.archiveLength != archiveSize || decoded.entries != long(entries)) {
+      throw PackError(shownName + ": the payload decodes to another archive (" + std::to_string(decoded.archiveLength) +
+                      " bytes, " + std::to_string(decoded.entries) + " entries)");
+    }
+    std::printf("%s: signed, certificate table of %u bytes at %llu; the payload reads and decodes\n",
+                shownName.c_str(), unsigned(region.end.directory->size),
+                static_cast<unsigned long long>(region.end.offset));
+  } catch (const PackError& e) {
+    throw PackError(std::string(e.what()) + "\n  (found when checking the signed setup; " + shownName +
+                    " was not written)");
+  }
 }
 
 }  // namespace
@@ -95,14 +213,10 @@ void Build(const BuildOptions& options) {
   if (archiveSize > payload::kMaxArchiveSize) throw PackError("the archive would pass 2 GiB");
 
   OutputFile out(options.out);
-  out.Write(stub.data(), stub.size());
+  Spool spool(options.out);
   LzmaSettings settings;
   settings.dictionarySize = options.dictionarySize;
-  uint8_t header[payload::kLzmaHeaderSize];
-  LzmaEncoder::Header(settings, header);
-  out.Write(header, sizeof header);
-
-  LzmaEncoder encoder(settings, [&out](const uint8_t* data, size_t size) { out.Write(data, size); });
+  LzmaEncoder encoder(settings, [&spool](const uint8_t* data, size_t size) { spool.Write(data, size); });
   Progress progress("compressing", archiveSize + payload::kLengthPrefixSize);
   ZipWriter zip([&](const uint8_t* data, size_t size) {
     encoder.Write(data, size);
@@ -123,14 +237,32 @@ void Build(const BuildOptions& options) {
 
   const uint64_t regionSize = payload::kLzmaHeaderSize + encoder.BytesOut() + payload::kTrailerSize;
   if (regionSize > payload::kMaxRegionSize) throw PackError("the compressed payload would pass 2 GiB");
+  // The region is found from its end, so zeros in front of it are harmless; they make it end on an
+  // 8-byte boundary, where a signing tool appends its certificate table without padding of its own
+  // (which would come between the trailer and the table and hide the trailer).
+  const size_t padding = size_t((kRegionEndAlignment - (stub.size() + regionSize) % kRegionEndAlignment) %
+                                kRegionEndAlignment);
+  out.Write(stub.data(), stub.size());
+  const uint8_t zeros[kRegionEndAlignment] = {};
+  out.Write(zeros, padding);
+  uint8_t header[payload::kLzmaHeaderSize];
+  LzmaEncoder::Header(settings, header);
+  out.Write(header, sizeof header);
+  spool.CopyTo(out);
   uint8_t trailer[payload::kTrailerSize];
   payload::WriteLE32(trailer, static_cast<uint32_t>(regionSize));
   out.Write(trailer, sizeof trailer);
-  out.Commit();
+  out.Close();
 
-  std::printf("%s: %zu files, archive %llu bytes, payload region %llu bytes after an image of %zu bytes\n",
+  std::printf("%s: %zu files, archive %llu bytes, payload region %llu bytes after an image of %zu bytes and %zu "
+              "bytes of padding\n",
               options.out.c_str(), entries.size(), static_cast<unsigned long long>(archiveSize),
-              static_cast<unsigned long long>(regionSize), stub.size());
+              static_cast<unsigned long long>(regionSize), stub.size(), padding);
+  if (!options.signCommand.empty()) {
+    RunSignCommand(options.signCommand, out.TempPath());
+    CheckSignedSetup(out.TempPath(), options.out, archiveSize, entries.size());
+  }
+  out.Commit();
 }
 
 }  // namespace velmora::pack

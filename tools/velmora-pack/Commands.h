@@ -11,10 +11,12 @@ struct BuildOptions {
   std::string from;
   std::string out;
   uint32_t dictionarySize = 32u << 20;
+  std::string signCommand;  // run through the shell on the finished setup, %1 standing for its path
 };
 
 // Packs every file under `from` into an archive, compresses it behind a copy of `stub` and writes the
-// setup to `out`. Throws PackError.
+// setup to `out`; with a sign command, signs it and checks that its payload still reads and decodes
+// before it appears under `out`. Throws PackError.
 void Build(const BuildOptions& options);
 // Prints the payload region's layout and the archive's length and entry count. Throws PackError.
 void Inspect(const std::string& setup);

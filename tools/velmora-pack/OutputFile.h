@@ -1,5 +1,7 @@
 // A destination file that appears only when it is complete: written under a temporary name in the
-// same folder, renamed into place by Commit, removed if it is never committed.
+// same folder, renamed into place by Commit, removed if it is never committed. The temporary name
+// ends in the destination's extension, so that a program run on it (a signing tool) sees the kind
+// of file it is.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,10 @@ class OutputFile {
   // Throws PackError on a failed write.
   void Write(const void* data, size_t size);
   uint64_t Size() const { return size_; }
-  // Closes and renames into place. Throws PackError.
+  // Closes the file, which keeps its temporary name until Commit. Throws PackError.
+  void Close();
+  const std::string& TempPath() const { return tempPath_; }
+  // Closes (if still open) and renames into place. Throws PackError.
   void Commit();
 
  private:
@@ -28,6 +33,7 @@ class OutputFile {
   std::string tempPath_;
   sys::File file_;
   uint64_t size_ = 0;
+  bool closed_ = false;
   bool committed_ = false;
 };
 

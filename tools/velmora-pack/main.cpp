@@ -18,14 +18,21 @@ constexpr const char* kUsage =
     "usage: velmora-pack COMMAND [ARGS]\n"
     "\n"
     "commands:\n"
-    "  build --stub STUB --from DIR --out SETUP [--dict-size BYTES]\n"
+    "  build --stub STUB --from DIR --out SETUP [--dict-size BYTES] [--sign-command CMD]\n"
     "      Pack every file under DIR into a ZIP archive (GBK names, stored entries, sorted by name),\n"
     "      compress it as one raw LZMA stream (lc 3, lp 0, pb 2; dictionary 32 MiB unless given)\n"
-    "      and write STUB followed by the payload region to SETUP.\n"
+    "      and write STUB, zero padding and the payload region to SETUP, the region ending on an\n"
+    "      8-byte boundary. A signature of STUB itself is left out.\n"
+    "      --sign-command runs CMD with /bin/sh on the finished setup, %1 (bare or quoted) standing\n"
+    "      for its path, and checks that the signed file's payload still reads and decodes; SETUP\n"
+    "      appears only then. Example:\n"
+    "        --sign-command 'osslsigncode sign -certs maker.pem -key maker.key -in %1 -out %1.signed\n"
+    "                        && mv %1.signed %1'\n"
     "      SOURCE_DATE_EPOCH, when set, replaces the files' times (taken as UTC).\n"
     "  inspect SETUP\n"
-    "      Show the image end, the region size, the LZMA header, the archive length and the\n"
-    "      number of archive entries.\n"
+    "      Show the certificate table, where the region ends and by which rule (before a certificate\n"
+    "      table that ends the file, else at the end of the file), the region's start and size, the\n"
+    "      LZMA header, the archive length and the number of archive entries.\n"
     "  unpack SETUP OUT.zip\n"
     "      Copy the payload out and decode it as the setup program does; write the archive.\n"
     "  list ARCHIVE|SETUP [--password P] [--recover]\n"
@@ -69,6 +76,9 @@ int RunBuild(const std::vector<std::string>& args) {
       o.out = v;
     } else if (a == "--dict-size") {
       o.dictionarySize = ParseSize(v);
+    } else if (a == "--sign-command") {
+      if (v.find("%1") == std::string::npos) throw UsageError("--sign-command needs %1 where the setup's path goes");
+      o.signCommand = v;
     } else {
       throw UsageError("unknown option " + a);
     }
