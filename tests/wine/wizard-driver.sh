@@ -1,12 +1,12 @@
 # Sourced by the wizard's Wine tests: start a setup, find its window, click at the places of its
 # controls and answer its message boxes as a person would. Needs wine-env.sh's wine_start first.
 
-# fresh_setup RUN: packs the demo product behind the stub of $win into RUN/VelmoraSetup.exe with
-# $pack, and removes what an earlier installation left in the prefix: the installation folder and
-# the two registry keys.
+# fresh_setup RUN [BUILD OPTIONS]: packs the demo product behind the stub of $win into
+# RUN/VelmoraSetup.exe with $pack (and the options, such as --sign-command), and removes what an
+# earlier installation left in the prefix: the installation folder and the two registry keys.
 fresh_setup() {
   rm -rf "$1" && mkdir -p "$1"
-  "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$1/VelmoraSetup.exe" >/dev/null
+  "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$1/VelmoraSetup.exe" "${@:2}" >/dev/null
   rm -rf "$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
   wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
   wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
