@@ -4,6 +4,7 @@ resources, read straight from the PE file.
 VELMORA_SETUP_STUB names the built VelmoraSetup-stub.exe.
 """
 import os
+import re
 import struct
 import unittest
 
@@ -91,12 +92,13 @@ class SetupImageTest(unittest.TestCase):
         size, width, height, planes, bits = struct.unpack_from("<IiiHH", icons[0])
         self.assertEqual((width, height // 2, bits), (32, 32, 32))
 
-    def test_manifest_asks_for_common_controls_6_and_no_elevation(self):
+    def test_manifest_asks_for_common_controls_6_and_administrator_rights(self):
         manifests = self.of_type(RT_MANIFEST)
         self.assertEqual(len(manifests), 1)
         text = manifests[0].decode("utf-8")
         self.assertIn('name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', " ".join(text.split()))
-        self.assertIn('level="asInvoker"', text)
+        levels = re.findall(r'<requestedExecutionLevel\s+level="([^"]*)"', text)
+        self.assertEqual(levels, ["requireAdministrator"])
 
     def test_version_information(self):
         versions = self.of_type(RT_VERSION)
