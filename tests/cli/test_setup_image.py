@@ -1,5 +1,5 @@
-"""The setup program's image: the libraries it imports, and its icon, manifest and version
-resources, read straight from the PE file.
+"""The setup program's image: the libraries it imports, its large-address-aware flag, and its
+icon, manifest and version resources, read straight from the PE file.
 
 VELMORA_SETUP_STUB names the built VelmoraSetup-stub.exe.
 """
@@ -15,6 +15,7 @@ STUB = os.environ.get("VELMORA_SETUP_STUB", "")
 ALLOWED = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
            "oleaut32.dll", "comdlg32.dll", "shlwapi.dll", "msvcrt.dll", "comctl32.dll"}
 RT_ICON, RT_VERSION, RT_MANIFEST = 3, 16, 24
+IMAGE_FILE_LARGE_ADDRESS_AWARE = 0x0020
 
 
 class PeImage:
@@ -23,7 +24,7 @@ class PeImage:
             self.data = f.read()
         pe = struct.unpack_from("<I", self.data, 0x3C)[0]
         assert self.data[pe:pe + 4] == b"PE\0\0"
-        sections, optional_size = struct.unpack_from("<H12xH", self.data, pe + 6)
+        sections, optional_size, self.characteristics = struct.unpack_from("<H12xHH", self.data, pe + 6)
         optional = pe + 24
         assert struct.unpack_from("<H", self.data, optional)[0] == 0x10B  # PE32
         self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i) for i in range(16)]
@@ -99,6 +100,9 @@ class SetupImageTest(unittest.TestCase):
         self.assertIn('name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', " ".join(text.split()))
         levels = re.findall(r'<requestedExecutionLevel\s+level="([^"]*)"', text)
         self.assertEqual(levels, ["requireAdministrator"])
+
+    def test_large_address_aware(self):
+        self.assertTrue(self.image.characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE)
 
     def test_version_information(self):
         versions = self.of_type(RT_VERSION)
