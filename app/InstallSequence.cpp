@@ -1,5 +1,7 @@
 // The install sequence: copy the payload out of the setup, decompress it, extract the archive while
 // logging every file, then the data-folder setting, components and registry entries. OS-independent.
+#include <optional>
+
 #include "app/ProductContract.h"
 #include "app/SetupWizard.h"
 #include "app/StatusTexts.h"
@@ -131,8 +133,10 @@ bool TSetupWizard::ExtractArchive() {
   bool entryFailed = false;
   bool engineFailed = false;  // an exception while opening, configuring or running the engine
   {
-    zip::TVCLUnZip engine(services);
+    // Made inside the try, so that running out of memory for the engine itself is an 8003 too.
+    std::optional<zip::TVCLUnZip> made;
     try {
+      zip::TVCLUnZip& engine = made.emplace(services);
       engine.SetZipName(archive);
       engine.ReadCatalogue();
       engine.SetDestDir(SetupFolder());
@@ -172,17 +176,24 @@ bool TSetupWizard::ExtractArchive() {
     session_.InstallLog.Save(session_.InstallFolder + kInstallLogName);
   } catch (const std::exception&) {
   }
-  const std::string midasTarget = session_.SystemFolder + kRuntimeDll;
-  if (!platform_.CopyFileTo(session_.InstallFolder + kRuntimeDll, midasTarget)) {
-    const std::string text = std::string("复制文件 \"") + midasTarget + "\" 失败，请关闭其他程序后重试。";
-    ShowSetupMessage(text, 0);
-    if (platform_.ShowMessageBox(text, kRetryCancelQuestion, false) == kIdRetry) {
-      platform_.CopyFileTo(session_.InstallFolder + kRuntimeDll, midasTarget);
+  try {
+    const std::string midasTarget = session_.SystemFolder + kRuntimeDll;
+    if (!platform_.CopyFileTo(session_.InstallFolder + kRuntimeDll, midasTarget)) {
+      const std::string text = std::string("复制文件 \"") + midasTarget + "\" 失败，请关闭其他程序后重试。";
+      ShowSetupMessage(text, 0);
+      if (platform_.ShowMessageBox(text, kRetryCancelQuestion, false) == kIdRetry) {
+        platform_.CopyFileTo(session_.InstallFolder + kRuntimeDll, midasTarget);
+      }
     }
+  } catch (const std::exception&) {
   }
-  const std::string dataFolder = window_.Control("rb1").checked ? SetupFolder()
-                                                                 : WithTrailingBackslash(window_.Control("edtUserpath").text);
-  platform_.WriteIniString(session_.InstallFolder + kStationIni, kStationSection, kStationKey, dataFolder);
+  try {
+    const std::string dataFolder = window_.Control("rb1").checked
+                                       ? SetupFolder()
+                                       : WithTrailingBackslash(window_.Control("edtUserpath").text);
+    platform_.WriteIniString(session_.InstallFolder + kStationIni, kStationSection, kStationKey, dataFolder);
+  } catch (const std::exception&) {
+  }
   platform_.RemoveFile(archive);
   return true;
 }
