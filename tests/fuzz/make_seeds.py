@@ -6,7 +6,9 @@
   fuzz_lzma_stream    payload blocks: the 5-byte header (properties, u32 dictionary size) and raw
                       LZMA1 data decoding to u32 L + a small ZIP, with and without the end marker
                       cut off, several literal settings and dictionary sizes
-  fuzz_payload_chain  setups: a stand-in image, such a block and the u32 region size at the end
+  fuzz_payload_chain  setups: a stand-in image, such a block and the u32 region size at the end;
+                      and one signed: PE headers whose security directory names a certificate
+                      table behind the region size
   fuzz_install_log    install logs as the wizard writes them, CR LF after every line
   fuzz_zip_extract    small archives of every method Python writes (the fixtures bring the older
                       methods and the encrypted ones)
@@ -51,6 +53,23 @@ def blocks():
     return out
 
 
+def signed_setup(data):
+    """PE32 headers as far as the region's end is read from them ("MZ", e_lfanew 0x40, "PE\\0\\0",
+    a COFF header naming a 224-byte optional header, its magic and 16 data directories, the fifth
+    at 0x58 + 128 naming the table), the block, its region size and a 24-byte certificate table."""
+    head = bytearray(0x138)
+    head[0:2] = b"MZ"
+    struct.pack_into("<I", head, 0x3C, 0x40)
+    head[0x40:0x44] = b"PE\0\0"
+    struct.pack_into("<H", head, 0x44, 0x14C)
+    struct.pack_into("<H", head, 0x44 + 16, 0xE0)
+    struct.pack_into("<H", head, 0x58, 0x10B)
+    struct.pack_into("<I", head, 0x58 + 92, 16)
+    region = data + struct.pack("<I", len(data) + 4)
+    struct.pack_into("<II", head, 0x58 + 128, len(head) + len(region), 24)
+    return bytes(head) + region + b"\x5A" * 24
+
+
 def write(folder, name, data):
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
@@ -67,6 +86,7 @@ def main():
         for name, data in blocks().items():
             write(folder, name.replace(".lzma", ".exe"), image + data + struct.pack("<I", len(data) + 4))
         write(folder, "no-region.exe", image + struct.pack("<I", 3))
+        write(folder, "signed.exe", signed_setup(blocks()["zip.lzma"]))
     elif target == "fuzz_install_log":
         lines = ["File=C:\\Program Files\\Velmora\\DeskClient.exe", "Dir=C:\\Program Files\\Velmora\\data\\",
                  "  File = C:\\Velmora\\midas.dll  ", "Dir", "Note=passed over", "File=\xd6\xd0\xce\xc4.txt"]
