@@ -127,13 +127,18 @@ class Spool {
   void Write(const uint8_t* data, size_t size) {
     if (!file_.Write(data, size)) throw PackError(path_ + ": write failed: " + std::strerror(errno));
   }
-  // Appends everything written so far to `out`.
-  void CopyTo(OutputFile& out) {
+  // Appends the `size` bytes written so far to `out`.
+  void CopyTo(OutputFile& out, uint64_t size) {
     if (!file_.Close()) throw PackError(path_ + ": write failed: " + std::strerror(errno));
     file_ = sys::File::Open(path_, sys::OpenMode::kReadShared);
     if (!file_) throw PackError(path_ + ": cannot read back: " + std::strerror(errno));
     std::vector<uint8_t> chunk(kCopyChunk);
-    while (const size_t n = file_.Read(chunk.data(), chunk.size())) out.Write(chunk.data(), n);
+    for (uint64_t left = size; left > 0;) {
+      const size_t want = left < chunk.size() ? size_t(left) : chunk.size();
+      if (file_.Read(chunk.data(), want) != want) throw PackError(path_ + ": cannot read back: " + std::strerror(errno));
+      out.Write(chunk.data(), want);
+      left -= want;
+    }
   }
 
  private:
@@ -158,8 +163,8 @@ void RunSignCommand(const std::string& command, const std::string& file) {
   std::fflush(stdout);
   const char* argv[] = {"sh", "-c", script.c_str(), "velmora-pack-sign", file.c_str(), nullptr};
   pid_t child = 0;
-  if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
-    throw PackError(std::string("cannot start the signing command: ") + std::strerror(errno));
+  if (const int error = posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ)) {
+    throw PackError(std::string("cannot start the signing command: ") + std::strerror(error));
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
@@ -248,7 +253,7 @@ void Build(const BuildOptions& options) {
   uint8_t header[payload::kLzmaHeaderSize];
   LzmaEncoder::Header(settings, header);
   out.Write(header, sizeof header);
-  spool.CopyTo(out);
+  spool.CopyTo(out, encoder.BytesOut());
   uint8_t trailer[payload::kTrailerSize];
   payload::WriteLE32(trailer, static_cast<uint32_t>(regionSize));
   out.Write(trailer, sizeof trailer);
