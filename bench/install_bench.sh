@@ -15,7 +15,7 @@
 #          out) to a file: the floor for what both installers must do at least.
 # For reference the table also times `velmora-pack extract` of the decoded archive natively: the
 # setup's ZIP engine without a window.
-# How ours is timed, from outside and without changing the setup: a probe (Python, with libX11
+# How ours is timed, from outside and without changing the setup: a probe (install_probe.py, with libX11
 # through ctypes) moves the pointer over Install, notes a monotonic clock and clicks, then polls
 # every 5 ms two pixels of the window until both show the blue of the finish picture's logo, where
 # the progress page shows its light grey background. So the end is the moment the finish page is
@@ -99,183 +99,6 @@ PY
 pb=$((props / 45)); lp=$((props % 45 / 9)); lc=$((props % 9))
 xzopts="lc=$lc,lp=$lp,pb=$pb,dict=$dict"
 
-# The probe: "click" times our installation from the Install click to the finish page; "run" times
-# a command to its end with its peak resident size.
-cat >"$iw/probe.py" <<'PY'
-import ctypes, os, subprocess, sys, time
-
-PREFIX = os.environ["WINEPREFIX"]
-TICK = os.sysconf("SC_CLK_TCK")
-
-
-def find_pid(image):
-    """The process of this prefix whose command line names the image (Wine shows the .exe there)."""
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            cmd = open(f"/proc/{entry}/cmdline", "rb").read().decode("utf-8", "replace")
-            env = open(f"/proc/{entry}/environ", "rb").read().split(b"\0")
-        except OSError:
-            continue
-        if image in cmd and b"WINEPREFIX=" + PREFIX.encode() in env:
-            return int(entry)
-    return None
-
-
-def cpu(pid):
-    try:
-        fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / TICK
-    except (OSError, TypeError):
-        return float("nan")
-
-
-def status(pid, key):
-    try:
-        for line in open(f"/proc/{pid}/status"):
-            if line.startswith(key + ":"):
-                return int(line.split()[1])
-    except OSError:
-        pass
-    return 0
-
-
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
-                ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong)]
-
-
-class Screen:
-    def __init__(self):
-        self.x = ctypes.CDLL("libX11.so.6")
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.x.XGetImage.restype = ctypes.POINTER(XImage)
-        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                     ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.x.XFree.argtypes = [ctypes.c_void_p]
-        self.display = self.x.XOpenDisplay(None)
-        if not self.display:
-            sys.exit("probe: cannot open the display")
-        self.root = self.x.XDefaultRootWindow(self.display)
-
-    def pixel(self, px, py):
-        image = self.x.XGetImage(self.display, self.root, px, py, 1, 1, (1 << 64) - 1, 2)  # ZPixmap
-        i = image.contents
-        assert i.bits_per_pixel == 32 and i.byte_order == 0, "a 32-bit LSB-first screen is expected"
-        value = ctypes.c_uint32.from_address(i.data).value
-        rgb = tuple((value & m) >> ((m & -m).bit_length() - 1) for m in (i.red_mask, i.green_mask, i.blue_mask))
-        self.x.XFree(i.data)
-        self.x.XFree(image)
-        return rgb
-
-
-def thread(pid):
-    """The main thread's CPU and run-queue wait in seconds and its voluntary switches (each wait
-    for the wineserver's reply, the X server, a sleep or the disk is one)."""
-    try:
-        on_cpu, queued = map(int, open(f"/proc/{pid}/task/{pid}/schedstat").read().split()[:2])
-        switches = status(f"{pid}/task/{pid}", "voluntary_ctxt_switches")
-        return on_cpu / 1e9, queued / 1e9, switches
-    except OSError:
-        return float("nan"), float("nan"), 0
-
-
-def click(button_x, button_y, wx, wy, temp, installed):
-    pid, server = find_pid("VelmoraSetup.exe"), find_pid("wineserver")
-    screen = Screen()
-    # Two points of the finish picture's logo (window coordinates); the progress page has its
-    # background there, away from its labels and its bar.
-    points = [(wx + 60, wy + 190), (wx + 110, wy + 180)]
-    logo = (30, 110, 199)
-    finished = lambda: all(max(abs(a - b) for a, b in zip(screen.pixel(*p), logo)) <= 30 for p in points)
-    if finished():
-        sys.exit("probe: the finish picture's blue is on the screen before the click")
-    copy, archive = os.path.join(temp, "kestrin.setupfile.~tmp"), os.path.join(temp, "kestrin.setupfile.~tmp~")
-    log = os.path.join(installed, "install.log")
-    subprocess.run(["xdotool", "mousemove", str(button_x), str(button_y)], check=True)
-    time.sleep(0.5)
-    base_rss, base_anon = status(pid, "VmRSS"), status(pid, "RssAnon")
-
-    def snap(at):  # elapsed, process CPU, main thread CPU, run-queue wait, switches, server CPU
-        return (at, cpu(pid), *thread(pid), cpu(server))
-    marks, peak_anon = {}, 0
-    t0 = time.monotonic()
-    marks["click"] = snap(0.0)
-    subprocess.run(["xdotool", "click", "1"], check=True)
-    while True:
-        now = time.monotonic() - t0
-        copy_there, archive_there = os.path.exists(copy), os.path.exists(archive)
-
-        def note(name, happened):
-            if happened and name not in marks:
-                marks[name] = snap(now)
-        note("copy", copy_there)
-        note("decoded", archive_there)
-        note("saved", archive_there and not copy_there)
-        note("extracted", os.path.exists(log))
-        peak_anon = max(peak_anon, status(pid, "RssAnon"))
-        if finished():
-            marks["finish"] = snap(time.monotonic() - t0)
-            break
-        if now > 600:
-            sys.exit("probe: no finish page after 10 minutes")
-        time.sleep(0.005)
-    fields = dict(hwm=status(pid, "VmHWM"), base=base_rss, base_anon=base_anon, anon=peak_anon, pid=pid)
-    for name, values in marks.items():
-        for key, value in zip(("t", "cpu", "main", "queued", "switches", "server"), values):
-            fields[f"{name}.{key}"] = round(value, 4)
-    print(" ".join(f"{k}={v}" for k, v in fields.items()))
-
-
-def run(command):
-    server = find_pid("wineserver")
-    server0 = cpu(server) if server else 0.0
-    t0 = time.monotonic()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL)
-    last = thread(child.pid)
-    while True:  # the main thread's figures are read until it ends
-        done, code, usage = os.wait4(child.pid, os.WNOHANG)
-        if done:
-            break
-        figures = thread(child.pid)
-        if figures[0] == figures[0]:
-            last = figures
-        time.sleep(0.005)
-    wall = time.monotonic() - t0
-    if code != 0:
-        sys.exit(f"probe: {command[0]} ended with status {code}")
-    server1 = cpu(server) if server else 0.0
-    print(f"wall={wall} cpu={usage.ru_utime + usage.ru_stime} server={server1 - server0} hwm={usage.ru_maxrss} "
-          f"queued={last[1]} switches={last[2]}")
-
-
-def busy():
-    """How many cores the machine keeps busy over one second (others' work while ours is idle)."""
-    def sample():
-        f = list(map(int, open("/proc/stat").readline().split()[1:]))
-        return sum(f), f[3] + f[4]
-    total0, idle0 = sample()
-    time.sleep(1)
-    total1, idle1 = sample()
-    print(f"{(1 - (idle1 - idle0) / (total1 - total0)) * os.cpu_count():.2f}")
-
-
-if sys.argv[1] == "click":
-    click(*map(int, sys.argv[2:6]), *sys.argv[6:8])
-elif sys.argv[1] == "busy":
-    busy()
-else:
-    run(sys.argv[2:])
-PY
-
 echo "== Wine (a prefix of its own in build/bench-install, on a private X server)"
 . "$VELMORA_ROOT/tests/wine/wine-env.sh"
 . "$VELMORA_ROOT/tests/wine/wizard-driver.sh"
@@ -292,20 +115,15 @@ files=$(find "$iw/product" -type f | wc -l)
 count() { find "$1" -type f ! -name install.log ! -name '*.done' | wc -l; }
 
 # others: the cores the rest of the machine keeps busy in the second before a measurement.
-others() { python3 "$iw/probe.py" busy; }
+others() { python3 "$here/install_probe.py" busy; }
 
 ours_run() {
-  rm -rf "$ours_dir"
-  wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
-  wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+  clear_installation
   sync
-  start_setup "$ours"
-  next_on_welcome
-  next_on_features
-  agree_and_next
+  to_location_page "$ours"
   local line entries pid busy
   busy=$(others)
-  line=$(python3 "$iw/probe.py" click $((X + 306 + 44)) $((Y + 355 + 11)) "$X" "$Y" "$temp" "$ours_dir")
+  line=$(python3 "$here/install_probe.py" click $((X + 306 + 44)) $((Y + 355 + 11)) "$X" "$Y" "$temp" "$ours_dir")
   entries=$(iconv -f GBK -t UTF-8 "$ours_dir/install.log" | grep -c '^File=')
   pid=$(echo "$line" | sed 's/.* pid=\([0-9]*\).*/\1/')
   kill "$pid" 2>/dev/null || true
@@ -319,7 +137,7 @@ nsis_run() { # label installer folder
   sync
   local busy
   busy=$(others)
-  echo "$(python3 "$iw/probe.py" run wine "$iw/$2" /S "/D=C:\\bench\\$3") others=$busy" >>"$iw/$1.runs"
+  echo "$(python3 "$here/install_probe.py" run wine "$iw/$2" /S "/D=C:\\bench\\$3") others=$busy" >>"$iw/$1.runs"
 }
 
 xz_run() {
@@ -327,7 +145,7 @@ xz_run() {
   sync
   local busy
   busy=$(others)
-  echo "$(python3 "$iw/probe.py" run sh -c "xz --format=raw --lzma1=$xzopts -dc '$iw/stream.raw' >'$iw/xz.out'") others=$busy" \
+  echo "$(python3 "$here/install_probe.py" run sh -c "xz --format=raw --lzma1=$xzopts -dc '$iw/stream.raw' >'$iw/xz.out'") others=$busy" \
     >>"$iw/xz.runs"
 }
 
@@ -338,7 +156,7 @@ native_run() {
   sync
   local busy
   busy=$(others)
-  echo "$(python3 "$iw/probe.py" run "$pack" extract "$iw/archive.zip" "$iw/native") others=$busy" >>"$iw/native.runs"
+  echo "$(python3 "$here/install_probe.py" run "$pack" extract "$iw/archive.zip" "$iw/native") others=$busy" >>"$iw/native.runs"
 }
 
 rm -f "$iw"/*.runs

@@ -3,7 +3,12 @@
 compressibility (random data, machine-code-like words, text, sparse tables), in nested folders with
 GBK-representable names. Deterministic: the same folder every run.
 
-usage: make_payload.py OUTDIR
+With --large, a product of about 1.5 GB instead (364 files) for the large-payload benchmark: 600 MB
+of media packs that do not compress, 300 MB of program files, 200 MB of documents, 400 MB of
+sparse tables and 200 small pictures, so that both the LZMA block (about 0.75 GB) and the archive
+stay large.
+
+usage: make_payload.py [--large] OUTDIR
 """
 import os
 import random
@@ -71,5 +76,31 @@ def main(outdir):
             f.write(make(rng, size))
 
 
+# The large product: (folder, files, bytes in all, kind of content).
+LARGE = [
+    ("res/媒体", 4, 600_000_000, random_bytes),
+    ("bin", 40, 200_000_000, code_like),
+    ("lib/运行库", 20, 100_000_000, code_like),
+    ("doc/手册", 60, 200_000_000, text),
+    ("data/表", 40, 400_000_000, sparse),
+    ("res/图片", 200, 6_000_000, random_bytes),
+]
+
+
+def main_large(outdir):
+    rng = random.Random(1500)
+    for folder, count, total, make in LARGE:
+        weights = [rng.uniform(0.5, 1.5) for _ in range(count)]
+        sizes = [int(total * w / sum(weights)) for w in weights]
+        sizes[0] += total - sum(sizes)
+        os.makedirs(os.path.join(outdir, folder), exist_ok=True)
+        for i, size in enumerate(sizes):
+            with open(os.path.join(outdir, folder, f"文件{i:03d}.{make.__name__[:3]}"), "wb") as f:
+                f.write(make(rng, size))
+
+
 if __name__ == "__main__":
-    main(sys.argv[1])
+    if sys.argv[1] == "--large":
+        main_large(sys.argv[2])
+    else:
+        main(sys.argv[1])

@@ -1,15 +1,21 @@
 # Sourced by the wizard's Wine tests: start a setup, find its window, click at the places of its
 # controls and answer its message boxes as a person would. Needs wine-env.sh's wine_start first.
 
-# fresh_setup RUN [BUILD OPTIONS]: packs the demo product behind the stub of $win into
-# RUN/VelmoraSetup.exe with $pack (and the options, such as --sign-command), and removes what an
-# earlier installation left in the prefix: the installation folder and the two registry keys.
-fresh_setup() {
-  rm -rf "$1" && mkdir -p "$1"
-  "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$1/VelmoraSetup.exe" "${@:2}" >/dev/null
+# clear_installation: removes what an earlier installation left in the prefix: the installation
+# folder and the two registry keys.
+clear_installation() {
   rm -rf "$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
   wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
   wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+}
+
+# fresh_setup RUN [BUILD OPTIONS]: packs the demo product behind the stub of $win into
+# RUN/VelmoraSetup.exe with $pack (and the options, such as --sign-command), and clears what an
+# earlier installation left.
+fresh_setup() {
+  rm -rf "$1" && mkdir -p "$1"
+  "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$1/VelmoraSetup.exe" "${@:2}" >/dev/null
+  clear_installation
 }
 
 # start_setup SETUP.exe: starts it in the background and waits for its window; sets SETUP_PID and
@@ -46,6 +52,15 @@ setup_ended() {
 # reg_value KEY NAME: the value's data as `wine reg query` prints it in the view the setup
 # writes to, or nothing.
 reg_value() { wine reg query "$1" /v "$2" "$WIN_REG_VIEW" 2>/dev/null | tr -d '\r' | grep -F "$2" || true; }
+
+# to_location_page SETUP.exe: starts the setup and clicks through to the location page, where
+# Install waits.
+to_location_page() {
+  start_setup "$1"
+  next_on_welcome
+  next_on_features
+  agree_and_next
+}
 
 # The pages' buttons, by the places of their controls.
 next_on_welcome() { click 306 355 89 23 2; }
