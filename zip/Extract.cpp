@@ -98,9 +98,8 @@ int TVCLUnZip::ExtractEntries() {
     if (numFiles > 0 && !stopNow) {
       for (int i = 0; i < Count(); ++i) {
         if (!Entry(i).matchFlag) continue;
-        do {
-          ExtractEntry(run, i);
-        } while (run.retry);
+        while (ExtractEntry(run, i)) {
+        }
       }
     }
   }
@@ -170,9 +169,9 @@ std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& f
   }
 }
 
-void TVCLUnZip::ExtractEntry(Run& run, int index) {
-  TZipHeaderInfo entry = Entry(index);  // a working copy: the catalogue stays as it is
-  run.retry = false;
+bool TVCLUnZip::ExtractEntry(Run& run, int index) {
+  EntryStep step(Entry(index));
+  const TZipHeaderInfo& entry = step.entry;
   bool retry = false;
   const auto giveUp = [&](TSkipReason reason, const std::string& name) {
     if (OnSkippingFile) OnSkippingFile(this, reason, name, index, retry);
@@ -187,25 +186,25 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   if (entry.fileName.empty()) {
     if (!allowed) {
       giveUp(TSkipReason::srCreateError, named);
-      return;
+      return false;
     }
     if (!sys::DirectoryExists(named)) sys::ForceDirectories(named);
     if (RetainAttributes) sys::SetAttributes(WithoutTrailingBackslash(named), entry.externalAttributes);
     RememberMade(run.madeNames, relative);
     ++run.extracted;
-    return;
+    return false;
   }
 
-  LocateEntryData(entry);
+  LocateEntryData(step.entry);
   if (!allowed) {
     giveUp(TSkipReason::srCreateError, named);
-    return;
+    return false;
   }
   std::string fName = named;
 
   bool skip = false;
   if (OnStartUnZip) OnStartUnZip(this, index, fName, skip);
-  if (skip) return;
+  if (skip) return false;
   // From here the engine writes the entry or meets a file there already: a later name that differs
   // only in case means the same file. A handler's own name is its own affair.
   if (fName == named) RememberMade(run.madeNames, relative);
@@ -215,12 +214,12 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
 
   if (entry.Encrypted()) {
     const int64_t dataStart = archive_->Position();
-    while (!CheckPassword(run, entry)) {
+    while (!CheckPassword(step)) {
       std::string password = Password;
       if (OnBadPassword) OnBadPassword(this, index, password);
       if (password == Password) {
         giveUp(TSkipReason::srBadPassword, entry.StoredPath());
-        return;
+        return false;
       }
       Password = password;
       archive_->Seek(dataStart, TSeekOrigin::soBeginning);
@@ -229,17 +228,17 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
 
   if (!DecideOverwrite(run, index, fName)) {
     giveUp(TSkipReason::srNoOverwrite, fName);
-    return;
+    return false;
   }
   std::unique_ptr<TLFNFileStream> out = CreateOutputFile(fName, entry.UncompressedSize64());
   if (!out) {
     giveUp(TSkipReason::srCreateError, fName);
-    return;
+    return false;
   }
 
   bool finished = true;
   try {
-    DecodeEntryData(run, entry, *out);
+    DecodeEntryData(run, step, *out);
   } catch (const EBiggerThanUncompressed&) {
     finished = false;
   }
@@ -249,10 +248,10 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   // refusal (a full disk), leaving a short file behind a good CRC; a refusal here ends the run as
   // any refused block does.
   if (!out->SavePending()) throw ECantWriteUCF(kMsgCantWrite);
-  run.authenticated = true;
-  if (run.aes) {
+  bool authenticated = true;  // an AES entry's code matched; every other entry has none
+  if (step.aes) {
     uint8_t code[kAesAuthCodeSize] = {};
-    run.authenticated = ReadArchive(code, sizeof code) == sizeof code && run.aes->CheckAuthCode(code);
+    authenticated = ReadArchive(code, sizeof code) == sizeof code && step.aes->CheckAuthCode(code);
   }
   out.reset();
   if (finished) {
@@ -262,11 +261,11 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
     if (RetainAttributes) sys::SetAttributes(fName, entry.externalAttributes);
   }
 
-  const uint32_t finalCrc = ~run.crc;
-  if ((entry.crc32 == 0 || finalCrc == entry.crc32) && run.authenticated) {
+  const uint32_t finalCrc = ~step.crc;
+  if ((entry.crc32 == 0 || finalCrc == entry.crc32) && authenticated) {
     if (OnEndUnZip) OnEndUnZip(this, index, fName);
     ++run.extracted;
-    return;
+    return false;
   }
   if (!entry.Encrypted()) {
     if (OnBadCRC) OnBadCRC(this, int32_t(finalCrc), int32_t(entry.crc32), index);
@@ -275,12 +274,13 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
     if (OnBadPassword) OnBadPassword(this, index, password);
     if (password != Password) {
       Password = password;
-      run.retry = true;
-    } else {
-      if (OnSkippingFile) OnSkippingFile(this, TSkipReason::srBadPassword, entry.StoredPath(), index, retry);
+      sys::RemoveFile(fName);
+      return true;
     }
+    if (OnSkippingFile) OnSkippingFile(this, TSkipReason::srBadPassword, entry.StoredPath(), index, retry);
   }
   sys::RemoveFile(fName);
+  return false;
 }
 
 }  // namespace velmora::zip

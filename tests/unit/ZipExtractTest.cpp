@@ -452,6 +452,24 @@ TEST(ExtractEncrypted, PasswordRightWrongAndSuppliedOnTheSecondTry) {
   }
 }
 
+// Plain entries that a second run of the writer added after encrypted ones: each is judged on its
+// own, whatever cipher the entry before it used.
+TEST(ExtractEncrypted, PlainEntriesAfterEncryptedOnesExtract) {
+  for (const char* archive : {"7zz-aes-then-plain.zip", "infozip-traditional-then-plain.zip"}) {
+    SCOPED_TRACE(archive);
+    test::ScratchDir dir;
+    Recorder r(CryptoFixture(archive), dir / "out");
+    r.engine.Password = "secret";
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_EQ(extracted, r.engine.Count());
+    EXPECT_TRUE(r.badCrc.empty());
+    EXPECT_TRUE(r.skipped.empty());
+    for (const char* path : {"data.bin", "docs/notes.txt", "empty.txt", "readme.txt", "tiny.bin"}) {
+      EXPECT_EQ(test::ReadFile(dir / "out/" + path), test::ReadFile(CryptoFixture("plain/") + path)) << path;
+    }
+  }
+}
+
 TEST(ExtractEncrypted, AesEntryWithDamagedDataFailsItsAuthentication) {
   // 7-Zip writes AE-2: a CRC of 0, so only the authentication code can catch the damage.
   test::ScratchDir dir;
