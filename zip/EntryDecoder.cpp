@@ -58,7 +58,7 @@ void TVCLUnZip::LocateEntryData(TZipHeaderInfo& entry) {
 
 uint64_t TVCLUnZip::EncryptionOverhead(const TZipHeaderInfo& entry) {
   if (!entry.Encrypted()) return 0;
-  if (IsAesEntry(entry)) return TAesDecryptor::SaltSize(entry.encryptionStrength) + kAesVerifierSize + kAesAuthCodeSize;
+  if (entry.AesEncrypted()) return TAesDecryptor::SaltSize(entry.encryptionStrength) + kAesVerifierSize + kAesAuthCodeSize;
   return kTraditionalHeaderSize;
 }
 
@@ -67,7 +67,7 @@ bool TVCLUnZip::CheckPassword(EntryStep& step) {
   step.traditional.reset();
   step.aes.reset();
   uint8_t header[16 + kAesVerifierSize];
-  if (IsAesEntry(entry)) {
+  if (entry.AesEncrypted()) {
     const size_t salt = TAesDecryptor::SaltSize(entry.encryptionStrength);
     if (salt == 0 || ReadArchive(header, salt + kAesVerifierSize) != salt + kAesVerifierSize) return false;
     auto aes = std::make_unique<TAesDecryptor>();
@@ -91,7 +91,7 @@ void TVCLUnZip::DecodeEntryData(Run& run, EntryStep& step, TStream& out) {
   archive_->Seek(DataOffset(*archive_, entry, entry.localExtraLength), TSeekOrigin::soBeginning);
   // Past the encryption header; the authentication code after the data is not data.
   const uint64_t overhead = EncryptionOverhead(entry);
-  const int64_t header = IsAesEntry(entry) ? int64_t(overhead - kAesAuthCodeSize) : int64_t(overhead);
+  const int64_t header = entry.AesEncrypted() ? int64_t(overhead - kAesAuthCodeSize) : int64_t(overhead);
   archive_->Seek(header, TSeekOrigin::soCurrent);
   step.compressedLeft = int64_t(entry.CompressedSize64()) - int64_t(overhead);
   switch (entry.compressionMethod) {

@@ -39,9 +39,6 @@ struct TVCLUnZip::EntryStep {
   std::unique_ptr<TAesDecryptor> aes;
 };
 
-// Whether the entry is encrypted with WinZip AES rather than the traditional cipher.
-inline bool IsAesEntry(const TZipHeaderInfo& entry) { return entry.Encrypted() && entry.encryptionStrength != 0; }
-
 // percent(a, b) = 0 when b <= 0, else min(100, a * 100 / b rounded to the nearest, ties to even).
 int Percent(int64_t done, int64_t total);
 

@@ -470,6 +470,36 @@ TEST(ExtractEncrypted, PlainEntriesAfterEncryptedOnesExtract) {
   }
 }
 
+// Method 99 alone makes an entry encrypted: the AES archive with flag bit 0 cleared in every local
+// (+6) and central (+8) header still needs its password, and still opens with it.
+TEST(ExtractEncrypted, MethodAesWithoutTheEncryptedFlagIsStillEncrypted) {
+  const std::string original = CryptoFixture("7zz-aes256-stored.zip");
+  test::Bytes zip = test::ReadFile(original);
+  TVCLUnZip probe;
+  probe.SetZipName(original);
+  probe.ReadCatalogue();
+  for (int i = 0; i < probe.Count(); ++i) {
+    zip[size_t(probe.Entry(i).LocalHeaderOffset64()) + 6] &= 0xFE;
+    zip[size_t(probe.Entry(i).centralOffset) + 8] &= 0xFE;
+  }
+  test::ScratchDir dir;
+  test::WriteFile(dir / "unflagged.zip", zip);
+  for (const std::string password : {"", "secret"}) {
+    SCOPED_TRACE(password);
+    Recorder r(dir / "unflagged.zip", dir / ("out-" + password));
+    r.engine.Password = password;
+    const int extracted = r.engine.ExtractEntries();
+    if (password.empty()) {
+      EXPECT_EQ(extracted, 0);
+      EXPECT_EQ(r.skipped.size(), size_t(r.engine.Count()));
+      EXPECT_EQ(test::EntriesUnder(dir / "out-", /*filesOnly=*/true), 0u);
+    } else {
+      EXPECT_EQ(extracted, r.engine.Count());
+      EXPECT_EQ(test::ReadFile(dir / "out-secret/data.bin"), test::ReadFile(CryptoFixture("plain/data.bin")));
+    }
+  }
+}
+
 TEST(ExtractEncrypted, AesEntryWithDamagedDataFailsItsAuthentication) {
   // 7-Zip writes AE-2: a CRC of 0, so only the authentication code can catch the damage.
   test::ScratchDir dir;
