@@ -5,6 +5,7 @@
 #include "zip/AnsiText.h"
 #include "zip/EntryPath.h"
 #include "zip/ExtractRun.h"
+#include "zip/Restore.h"
 #include "zip/ZipErrors.h"
 
 namespace velmora::zip {
@@ -43,68 +44,68 @@ int TVCLUnZip::ExtractEntries() {
   OpenArchive();
 
   Run run;
-  const bool savedKeepOpen = KeepZipOpen;
-  KeepZipOpen = true;
-  // Over several parts the entries are visited in part and local-header order.
-  const TZipSortMode savedSortMode = SortMode;
-  const bool multiPart = endCentral_.ThisDisk() != 0 && SortMode != TZipSortMode::ByNone;
-  if (multiPart) BuildSortedView(TZipSortMode::ByNone);
-  // Whatever happens below: empty the selection, report the count, restore the setting.
-  struct Finally {
-    TVCLUnZip* self;
-    Run& run;
-    bool keepOpen;
-    bool restoreSort;
-    TZipSortMode sortMode;
-    ~Finally() {
-      if (restoreSort) self->BuildSortedView(sortMode);
-      self->FilesList.clear();
-      if (self->OnUnZipComplete) self->OnUnZipComplete(self, run.extracted);
-      self->KeepZipOpen = keepOpen;
-    }
-  };
   {
-    Finally finally{this, run, savedKeepOpen, multiPart, savedSortMode};
-    if (!destDir_.empty() && !sys::DirectoryExists(destDir_)) sys::ForceDirectories(destDir_);
-
-    int numFiles = 0;
-    for (int i = 0; i < Count(); ++i) {
-      MessagePoint();
-      TZipHeaderInfo& entry = const_cast<TZipHeaderInfo&>(Entry(i));
-      bool selected;
-      if (entry.fileName.empty() && !RecreateDirs) {
-        selected = false;
-      } else if (DoAll) {
-        selected = true;
-      } else {
-        const std::string path = LowerAscii(entry.StoredPath());
-        selected = false;
-        for (const std::string& pattern : FilesList) {
-          if (MatchesWildcard(LowerAscii(pattern), path)) {
-            selected = true;
-            break;
-          }
-        }
-      }
-      entry.matchFlag = selected;
-      if (selected) {
-        AddToTotal(run.totalBytes, entry);
-        ++numFiles;
-      }
+    Restore<bool> keepOpen(KeepZipOpen, true);
+    // Over several parts the entries are visited in part and local-header order.
+    const TZipSortMode savedSortMode = SortMode;
+    const bool partOrder = endCentral_.ThisDisk() != 0 && SortMode != TZipSortMode::ByNone;
+    if (partOrder) BuildSortedView(TZipSortMode::ByNone);
+    // The run ends the same way whether or not a step raised; an exception of OnUnZipComplete
+    // leaves in place of the step's.
+    const auto endRun = [&]() {
+      if (partOrder) BuildSortedView(savedSortMode);
+      FilesList.clear();
+      if (OnUnZipComplete) OnUnZipComplete(this, run.extracted);
+    };
+    try {
+      ExtractSelected(run);
+    } catch (...) {
+      endRun();
+      throw;
     }
-
-    bool stopNow = false;
-    if (OnStartUnZipInfo) OnStartUnZipInfo(this, numFiles, run.totalBytes, stopNow);
-    if (numFiles > 0 && !stopNow) {
-      for (int i = 0; i < Count(); ++i) {
-        if (!Entry(i).matchFlag) continue;
-        while (ExtractEntry(run, i)) {
-        }
-      }
-    }
+    endRun();
   }
   CloseArchive();
   return run.extracted;
+}
+
+void TVCLUnZip::ExtractSelected(Run& run) {
+  if (!destDir_.empty() && !sys::DirectoryExists(destDir_)) sys::ForceDirectories(destDir_);
+
+  int numFiles = 0;
+  for (int i = 0; i < Count(); ++i) {
+    MessagePoint();
+    TZipHeaderInfo& entry = const_cast<TZipHeaderInfo&>(Entry(i));
+    bool selected;
+    if (entry.fileName.empty() && !RecreateDirs) {
+      selected = false;
+    } else if (DoAll) {
+      selected = true;
+    } else {
+      const std::string path = LowerAscii(entry.StoredPath());
+      selected = false;
+      for (const std::string& pattern : FilesList) {
+        if (MatchesWildcard(LowerAscii(pattern), path)) {
+          selected = true;
+          break;
+        }
+      }
+    }
+    entry.matchFlag = selected;
+    if (selected) {
+      AddToTotal(run.totalBytes, entry);
+      ++numFiles;
+    }
+  }
+
+  bool stopNow = false;
+  if (OnStartUnZipInfo) OnStartUnZipInfo(this, numFiles, run.totalBytes, stopNow);
+  if (numFiles == 0 || stopNow) return;
+  for (int i = 0; i < Count(); ++i) {
+    if (!Entry(i).matchFlag) continue;
+    while (ExtractEntry(run, i)) {
+    }
+  }
 }
 
 bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const {

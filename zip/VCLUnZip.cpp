@@ -8,24 +8,13 @@
 
 #include "platform/SysFs.h"
 #include "zip/AnsiText.h"
+#include "zip/Restore.h"
 #include "zip/ZipErrors.h"
 #include "zip/ZipFormat.h"
 
 namespace velmora::zip {
 
 namespace {
-
-// Restores a value when the scope ends, also on an exception.
-template <typename T>
-class Restore {
- public:
-  Restore(T& target, T value) : target_(target), saved_(target) { target = value; }
-  ~Restore() { target_ = saved_; }
-
- private:
-  T& target_;
-  T saved_;
-};
 
 // The MS-DOS date and time of now, for archives that are not files.
 uint32_t NowDosDateTime() {

@@ -157,6 +157,8 @@ class TVCLUnZip {
   // Opens the archive when it is not open, for a comment read; closes it again afterwards.
   std::string ReadCommentAt(int64_t position, uint16_t length);
 
+  // The selection pass and the entry steps of a run.
+  void ExtractSelected(Run& run);
   // One entry step; true when it must run again for the same entry (a new password was given).
   bool ExtractEntry(Run& run, int index);
   // The entry's path below DestDir in `relative`: the stored path without the first

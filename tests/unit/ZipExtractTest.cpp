@@ -103,6 +103,59 @@ TEST(ExtractEntries, HandlerCanRenameSkipOrStopTheRun) {
   }
 }
 
+// An exception of any handler leaves ExtractEntries, OnUnZipComplete's too, also when a step has
+// already raised; the run still reports its end and puts its settings back, and the engine can run
+// again.
+TEST(ExtractEntries, HandlerExceptionsLeaveTheRun) {
+  struct HandlerError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
+  struct Case {
+    const char* archive;
+    int throwAtStartOf;  // the FileIndex whose OnStartUnZip raises, or -1
+    bool throwAtComplete;
+  } cases[] = {
+      {"infozip-stored.zip", -1, true},
+      {"truncated-entry.zip", -1, true},  // its last entry raises EFatalUnzipError first
+      {"infozip-stored.zip", 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.archive) + " " + std::to_string(c.throwAtStartOf));
+    test::ScratchDir dir;
+    Recorder r(ZipFixture(c.archive), dir / "out");
+    r.engine.FilesList = {"*"};
+    int completions = 0;
+    r.engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string&, bool&) {
+      if (index == c.throwAtStartOf) throw HandlerError("start");
+    };
+    r.engine.OnUnZipComplete = [&](TVCLUnZip* engine, int count) {
+      ++completions;
+      r.completeCount = count;
+      EXPECT_TRUE(engine->KeepZipOpen);  // still the run's own setting
+      if (c.throwAtComplete) throw HandlerError("complete");
+    };
+    try {
+      r.engine.ExtractEntries();
+      ADD_FAILURE() << "no exception";
+    } catch (const HandlerError& e) {
+      EXPECT_STREQ(e.what(), c.throwAtComplete ? "complete" : "start");
+    }
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(r.engine.KeepZipOpen);
+    EXPECT_TRUE(r.engine.FilesList.empty());
+    if (c.throwAtStartOf >= 0) {
+      EXPECT_EQ(r.completeCount, c.throwAtStartOf);  // every entry before it was extracted
+      EXPECT_FALSE(test::FileExists(dir / "out/" + r.engine.Entry(c.throwAtStartOf).fileName));
+    }
+    r.engine.OnStartUnZip = nullptr;
+    r.engine.OnUnZipComplete = nullptr;
+    if (c.archive != std::string("truncated-entry.zip")) {
+      const int again = r.engine.ExtractEntries();
+      EXPECT_EQ(again, r.engine.Count());
+    }
+  }
+}
+
 TEST(ExtractEntries, FlatRunPutsEveryFileInDestDir) {
   test::ScratchDir dir;
   Recorder r(ZipFixture("infozip-stored.zip"), dir / "flat");
