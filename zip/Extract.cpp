@@ -156,7 +156,13 @@ std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& f
     try {
       auto file = std::make_unique<TLFNFileStream>(fName, sys::OpenMode::kCreateExclusive, StreamBufferSize,
                                                    FlushFilesOnClose);
-      file->SetSize(int64_t(size));
+      if (!file->SetSize(int64_t(size))) {
+        // No room for the whole entry (a full volume, a size the file system cannot hold): given up
+        // like a file that cannot be created, without the empty file just made.
+        file.reset();
+        sys::RemoveFile(fName);
+        return nullptr;
+      }
       file->Seek(0, TSeekOrigin::soBeginning);
       return file;
     } catch (const EFCreateError&) {

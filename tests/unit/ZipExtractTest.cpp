@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 
+#include "DiskFaults.h"
 #include "TestSupport.h"
 #include "platform/SysFs.h"
 #include "platform/ByteOrder.h"
@@ -190,6 +191,22 @@ TEST(ExtractEntries, ReadOnlyDestinationIsReplacedOnlyWithReplaceReadOnly) {
     }
     sys::SetAttributes(dir / "out/a/b/c.txt", 0x20);
   }
+}
+
+// On a volume that sets a file's length aside when it is set, with room for the small files only:
+// the large entry is given up like one that cannot be created, and leaves no file behind.
+TEST(ExtractEntries, OutputThatCannotBeSizedIsGivenUp) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+  test::DiskFaults faults;
+  faults.NoRoomToSize(dir / "out", 1000);
+  const int extracted = r.engine.ExtractEntries();
+  EXPECT_EQ(extracted, r.engine.Count() - 1);
+  EXPECT_EQ(r.skipped, std::vector<std::string>{std::to_string(int(TSkipReason::srCreateError)) + ":" + dir / "out" +
+                                                "\\big.txt"});
+  EXPECT_FALSE(test::FileExists(dir / "out/big.txt"));
+  EXPECT_TRUE(test::FileExists(dir / "out/a/b/c.txt"));
+  EXPECT_EQ(r.totals.back(), 100);  // the run's total no longer counts it
 }
 
 TEST(ExtractEntries, OverwriteModesAndThePromptThroughTheMessageChannel) {
