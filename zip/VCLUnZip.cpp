@@ -132,6 +132,9 @@ void TVCLUnZip::ClearCatalogue() {
 
 void TVCLUnZip::ReadCentralDirectory() {
   Restore<int> mode(operationMode_, 1);
+  // Every load starts as for a sound archive: a rebuild from the local headers belongs to the load
+  // that made it, not to the file that is there now.
+  badArchive_ = false;
   if (!sys::GetDosDateTime(zipName_, archiveTime_)) archiveTime_ = NowDosDateTime();
   if (catalogue_ && catalogue_->Count() > 0) FreeCatalogue();
 

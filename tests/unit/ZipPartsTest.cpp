@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utime.h>
+
+#include <ctime>
+
 #include "TestSupport.h"
 #include "zip/ZipErrors.h"
 
@@ -126,6 +130,29 @@ TEST(Recovery, RebuildsTheCatalogueFromLocalHeadersInTheirOrder) {
   strict.IncompleteZipMode = TIncompleteZipMode::izAssumeNotAZip;
   strict.SetZipName(ZipFixture("recover-cut.zip"));
   EXPECT_THROW(strict.ReadCatalogue(), ENotAZipFile);
+}
+
+// A damaged archive rebuilt from its local headers, then replaced by an intact one: the next load
+// reads the intact archive's own directory.
+TEST(Recovery, AReplacedArchiveIsReadAfreshAfterARebuild) {
+  test::ScratchDir dir;
+  const std::string path = dir / "archive.zip";
+  test::WriteFile(path, test::ReadFile(ZipFixture("recover-cut.zip")));
+  TVCLUnZip engine;
+  engine.IncompleteZipMode = TIncompleteZipMode::izAssumeBad;
+  engine.SetZipName(path);
+  engine.ReadCatalogue();
+  ASSERT_EQ(engine.Count(), 3);
+
+  TVCLUnZip fresh;
+  fresh.SetZipName(ZipFixture("infozip-stored.zip"));
+  fresh.ReadCatalogue();
+  test::WriteFile(path, test::ReadFile(ZipFixture("infozip-stored.zip")));
+  const struct utimbuf later = {std::time(nullptr) + 60, std::time(nullptr) + 60};  // another DOS time
+  ASSERT_EQ(utime(path.c_str(), &later), 0);
+  engine.ReadCatalogue();
+  EXPECT_EQ(engine.Count(), fresh.Count());
+  EXPECT_EQ(engine.Entry(engine.Count() - 1).StoredPath(), fresh.Entry(fresh.Count() - 1).StoredPath());
 }
 
 TEST(Recovery, CompanionFileCarriesTheCentralDirectory) {
