@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -207,6 +208,31 @@ TEST(ExtractEntries, OutputThatCannotBeSizedIsGivenUp) {
   EXPECT_FALSE(test::FileExists(dir / "out/big.txt"));
   EXPECT_TRUE(test::FileExists(dir / "out/a/b/c.txt"));
   EXPECT_EQ(r.totals.back(), 100);  // the run's total no longer counts it
+}
+
+// The buffer of the archive and output streams changes only how often the file system is called;
+// a StreamBufferSize of 0 is taken as 1.
+TEST(ExtractEntries, AnyStreamBufferSizeGivesTheSameFiles) {
+  const auto contents = [](const std::string& root) {
+    std::map<std::string, test::Bytes> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+      if (e.is_regular_file()) files[std::filesystem::relative(e.path(), root).string()] = test::ReadFile(e.path());
+    }
+    return files;
+  };
+  test::ScratchDir dir;
+  std::map<std::string, test::Bytes> expected;
+  for (size_t size : {8192, 0, 1, 3}) {
+    SCOPED_TRACE(size);
+    const std::string out = dir / std::to_string(size);
+    Recorder r(ZipFixture("infozip-deflate.zip"), out);
+    r.engine.StreamBufferSize = size;
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_EQ(extracted, r.engine.Count());
+    if (expected.empty()) expected = contents(out);
+    EXPECT_EQ(contents(out), expected);
+  }
+  EXPECT_EQ(expected.size(), 25u);
 }
 
 TEST(ExtractEntries, OverwriteModesAndThePromptThroughTheMessageChannel) {
