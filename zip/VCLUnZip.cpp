@@ -44,10 +44,9 @@ void TVCLUnZip::SetZipName(const std::string& newName) {
     if (!services_.PickFile(kTitleOpenZip, kFilterOpenZip, start, name)) throw EUserCanceled(kMsgCanceledZipName);
   }
   zipName_ = name;
-  // The full path up to the first "." of the file-name part.
-  const size_t nameStart = LastDelimiter(name, '\\') == std::string::npos ? 0 : LastDelimiter(name, '\\') + 1;
-  const size_t dot = name.find('.', nameStart);
-  nameWithoutExtension_ = dot == std::string::npos ? name : name.substr(0, dot);
+  // Only the last extension goes: the parts and the companion of "my.backup.zip" are
+  // "my.backup.z01" and "my.backup.zfc".
+  nameWithoutExtension_ = name.substr(0, ExtensionStart(name));
   FreeCatalogue();
   endCentral_.Reset();
   archive_.reset();

@@ -6,6 +6,7 @@
 
 #include <utime.h>
 
+#include <cstdio>
 #include <ctime>
 
 #include "TestSupport.h"
@@ -51,6 +52,23 @@ TEST(MultiPart, SplitSetReadFromItsLastPartWithPartNamesFromTheHandler) {
   EXPECT_EQ(engine.SortMode, TZipSortMode::ByName);  // restored after the run
   ASSERT_FALSE(asked.empty());
   EXPECT_EQ(asked.front(), std::make_pair(1, TSplitPartType::spFirst));
+  EXPECT_EQ(test::ReadFile(dir / "out/part-3.bin").size(), 50000u);
+}
+
+TEST(MultiPart, DefaultPartNamesReplaceOnlyTheLastExtension) {
+  test::ScratchDir dir;
+  for (int n = 1;; ++n) {
+    char part[16];
+    std::snprintf(part, sizeof part, "split.z%02d", n);
+    if (!test::FileExists(ZipFixture(part))) break;
+    test::WriteFile(dir / ("my." + std::string(part)), test::ReadFile(ZipFixture(part)));
+  }
+  test::WriteFile(dir / "my.split.zip", test::ReadFile(ZipFixture("split.zip")));
+  TVCLUnZip engine;
+  engine.SetZipName(dir / "my.split.zip");
+  engine.ReadCatalogue();
+  ASSERT_EQ(engine.Count(), 5);
+  EXPECT_EQ(ExtractAll(engine, dir / "out"), 5);  // my.split.z01 ..., not my.z01
   EXPECT_EQ(test::ReadFile(dir / "out/part-3.bin").size(), 50000u);
 }
 
@@ -156,11 +174,14 @@ TEST(Recovery, AReplacedArchiveIsReadAfreshAfterARebuild) {
 }
 
 TEST(Recovery, CompanionFileCarriesTheCentralDirectory) {
+  // The companion's name replaces only the archive's last extension.
+  test::ScratchDir dir;
+  test::WriteFile(dir / "my.backup.zip", test::ReadFile(ZipFixture("companion.zip")));
+  test::WriteFile(dir / "my.backup.zfc", test::ReadFile(ZipFixture("companion.zfc")));
   TVCLUnZip engine;
-  engine.SetZipName(ZipFixture("companion.zip"));
+  engine.SetZipName(dir / "my.backup.zip");
   engine.ReadCatalogue();
   EXPECT_EQ(engine.Count(), 3);
-  test::ScratchDir dir;
   EXPECT_EQ(ExtractAll(engine, dir / "out"), 3);
 }
 
