@@ -182,7 +182,6 @@ void TVCLUnZip::ReadCentralDirectory() {
   }
   ReadCentralHeaders(companion_ ? companion_.get() : archive_.get());
 
-  if (endCentral_.ThisDisk() != 0 && endCentral_.commentLength != 0 && !companion_) ZipComment();
   currentDisk_ = companion_ ? 0 : int(endCentral_.ThisDisk());
   BuildSortedView(SortMode);
 }
@@ -237,7 +236,9 @@ void TVCLUnZip::ReadCentralHeaders(TStream* stream) {
       previous = nullptr;
       continue;
     }
-    if (endCentral_.ThisDisk() != 0 && entry->fileCommentLength != 0) {
+    // A comment in another part or in a companion file is read now, while that file is open: a
+    // later request would look for it in the archive file.
+    if ((endCentral_.ThisDisk() != 0 || companion_) && entry->fileCommentLength != 0) {
       const int64_t after = stream->Position();
       std::string comment(entry->fileCommentLength, '\0');
       stream->Seek(after + entry->centralExtraLength, TSeekOrigin::soBeginning);
@@ -313,13 +314,6 @@ std::string TVCLUnZip::FileComment(int index) {
   return *entry.fileComment;
 }
 
-std::string TVCLUnZip::ZipComment() {
-  if (!endCentral_.comment) {
-    endCentral_.comment = endCentral_.commentLength == 0
-                              ? std::string()
-                              : ReadCommentAt(endCentral_.commentPosition, endCentral_.commentLength);
-  }
-  return *endCentral_.comment;
-}
+std::string TVCLUnZip::ZipComment() const { return endCentral_.comment.value_or(std::string()); }
 
 }  // namespace velmora::zip

@@ -122,7 +122,7 @@ class TVCLUnZip {
   const TZipHeaderInfo& Entry(int index) const;
   std::string Filename(int index) const { return Entry(index).fileName; }
   std::string FileComment(int index);
-  std::string ZipComment();
+  std::string ZipComment() const;
   // Rebuilds the sorted view for `mode` at once and stores the mode.
   void Sort(TZipSortMode mode);
   const TEndCentral& EndCentral() const { return endCentral_; }

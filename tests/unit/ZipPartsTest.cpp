@@ -6,6 +6,7 @@
 
 #include <utime.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -70,6 +71,29 @@ TEST(MultiPart, DefaultPartNamesReplaceOnlyTheLastExtension) {
   ASSERT_EQ(engine.Count(), 5);
   EXPECT_EQ(ExtractAll(engine, dir / "out"), 5);  // my.split.z01 ..., not my.z01
   EXPECT_EQ(test::ReadFile(dir / "out/part-3.bin").size(), 50000u);
+}
+
+// The archive comment is the one in the part that holds the end record, also when the directory
+// ends in an earlier part (the boundary set), before and after the run has moved through the parts.
+TEST(MultiPart, ArchiveCommentComesFromThePartHoldingTheEndRecord) {
+  const struct {
+    const char* archive;
+    std::string comment;
+    int entries;
+  } sets[] = {
+      {"split.zip", "Velmora split set\r\nthe comment stands in the last part", 5},
+      {"boundary.zip", "boundary comment", 2},
+  };
+  for (const auto& set : sets) {
+    SCOPED_TRACE(set.archive);
+    test::ScratchDir dir;
+    TVCLUnZip engine;
+    engine.SetZipName(ZipFixture(set.archive));
+    engine.ReadCatalogue();
+    EXPECT_EQ(engine.ZipComment(), set.comment);
+    EXPECT_EQ(ExtractAll(engine, dir / "out"), set.entries);
+    EXPECT_EQ(engine.ZipComment(), set.comment);
+  }
 }
 
 TEST(MultiPart, ClassicNamesAndAMissingPart) {
@@ -181,7 +205,14 @@ TEST(Recovery, CompanionFileCarriesTheCentralDirectory) {
   TVCLUnZip engine;
   engine.SetZipName(dir / "my.backup.zip");
   engine.ReadCatalogue();
-  EXPECT_EQ(engine.Count(), 3);
+  ASSERT_EQ(engine.Count(), 3);
+  // The comments are the companion's.
+  EXPECT_EQ(engine.ZipComment(), "companion comment");
+  for (int i = 0; i < engine.Count(); ++i) {
+    std::string name = engine.Entry(i).StoredPath();
+    std::replace(name.begin(), name.end(), '\\', '/');
+    EXPECT_EQ(engine.FileComment(i), "about " + name);
+  }
   EXPECT_EQ(ExtractAll(engine, dir / "out"), 3);
 }
 
