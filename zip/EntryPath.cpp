@@ -100,17 +100,26 @@ std::string FoldAscii(std::string text) {
 }  // namespace
 
 std::optional<std::string> PathBelowDestDir(const std::string& stored) {
-  // A prefix that would name a place of its own is dropped rather than refused: the engine has
-  // always put "\x" and "C:\x" below DestDir, and archives made from absolute paths rely on it. The
-  // same holds on the host, so both systems write the same files.
+  // A root or a drive is dropped rather than refused: the engine has always put "\x" and "C:\x"
+  // below DestDir, and archives made from absolute paths rely on it. A UNC name keeps its server
+  // and share as folders, so that the same path on two shares gives two files. The same holds on
+  // the host, so both systems write the same files.
   size_t i = 0;
   if (stored.size() >= 2 && IsSeparator(stored[0]) && IsSeparator(stored[1])) {
-    // \\server\share\ or \\?\C:\ and \\.\device\ : two components after the separators.
-    i = ComponentEnd(stored, SkipSeparators(stored, 0));
-    i = ComponentEnd(stored, SkipSeparators(stored, i));
-  } else if (stored.size() >= 2 && stored[1] == ':' &&
-             ((stored[0] >= 'A' && stored[0] <= 'Z') || (stored[0] >= 'a' && stored[0] <= 'z'))) {
-    i = 2;
+    // \\?\ and \\.\ name the local machine's own namespace: a drive path, or UNC\server\share\
+    // spelled another way, follows them. Any other \\server\share\ is left to the loop below.
+    const size_t start = SkipSeparators(stored, 0);
+    const size_t end = ComponentEnd(stored, start);
+    const std::string head = stored.substr(start, end - start);
+    if (head == "?" || head == ".") {
+      i = SkipSeparators(stored, end);
+      const size_t next = ComponentEnd(stored, i);
+      if (FoldAscii(stored.substr(i, next - i)) == "unc") i = next;
+    }
+  }
+  if (stored.size() >= i + 2 && stored[i + 1] == ':' &&
+      ((stored[i] >= 'A' && stored[i] <= 'Z') || (stored[i] >= 'a' && stored[i] <= 'z'))) {
+    i += 2;
   }
 
   std::string relative;

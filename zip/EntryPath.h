@@ -10,8 +10,9 @@ namespace velmora::zip {
 
 // The path below DestDir for an entry's stored path ("\" or "/" separators, code page 936), or
 // nullopt when the entry must not be written:
-// - a leading root ("\x"), drive ("C:x", "C:\x"), UNC ("\\server\share\x") or device-namespace
-//   ("\\?\C:\x", "\\.\x") prefix is dropped, so the entry lands inside DestDir;
+// - a leading root ("\x"), drive ("C:x", "C:\x") or device-namespace ("\\?\C:\x", "\\.\x") prefix
+//   is dropped, so the entry lands inside DestDir; a UNC name ("\\server\share\x", also as
+//   "\\?\UNC\server\share\x") keeps server and share as folders: "server\share\x";
 // - refused: a ".." component; a device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$,
 //   also with an extension, in any component); a component ending in "." or " "; a character
 //   Windows does not allow in names (< > : " | ? * and control characters); a file name with nothing

@@ -109,17 +109,22 @@ void TVCLUnZip::ExtractSelected(Run& run) {
 }
 
 bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const {
-  std::string folder = entry.directory;
-  for (const std::string& prefix : RelativePathList) {
-    if (folder.size() >= prefix.size() && SameTextAscii(folder.substr(0, prefix.size()), prefix)) {
-      folder.erase(0, prefix.size());
-      break;
+  if (RecreateDirs) {
+    std::string folder = entry.directory;
+    for (const std::string& prefix : RelativePathList) {
+      if (folder.size() >= prefix.size() && SameTextAscii(folder.substr(0, prefix.size()), prefix)) {
+        folder.erase(0, prefix.size());
+        break;
+      }
     }
+    relative = folder + entry.fileName;
+  } else {
+    // A flat run writes the file name alone, so the folders it leaves out have no say.
+    relative = entry.fileName;
   }
-  relative = folder + entry.fileName;
   std::optional<std::string> below = PathBelowDestDir(relative);
   if (!below) return false;
-  relative = RecreateDirs ? *below : ExtractFileName(*below);
+  relative = *below;
   RespellAsMade(run.madeNames, relative);
   return true;
 }

@@ -162,9 +162,9 @@ class TVCLUnZip {
   // One entry step; true when it must run again for the same entry (a new password was given).
   bool ExtractEntry(Run& run, int index);
   // The entry's path below DestDir in `relative`: the stored path without the first
-  // RelativePathList prefix its folder starts with, made safe by PathBelowDestDir, only the file
-  // name in a flat run, spelled as the run made it before. False when the name is refused;
-  // `relative` is then the stored path, for the skip event.
+  // RelativePathList prefix its folder starts with (in a flat run the file name alone), made safe
+  // by PathBelowDestDir and spelled as the run made it before. False when that name is refused;
+  // `relative` is then the name as it was checked, for the skip event.
   bool EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const;
   bool DecideOverwrite(Run& run, int index, std::string& fName);
   std::unique_ptr<TLFNFileStream> CreateOutputFile(const std::string& fName, uint64_t size);

@@ -158,14 +158,7 @@ TEST(ExtractEntries, HandlerExceptionsLeaveTheRun) {
   }
 }
 
-TEST(ExtractEntries, FlatRunPutsEveryFileInDestDir) {
-  test::ScratchDir dir;
-  Recorder r(ZipFixture("infozip-stored.zip"), dir / "flat");
-  r.engine.RecreateDirs = false;
-  r.engine.ExtractEntries();
-  EXPECT_TRUE(test::FileExists(dir / "flat/c.txt"));
-  EXPECT_FALSE(sys::DirectoryExists(dir / "flat/a"));
-}
+
 
 TEST(ExtractEntries, ReadOnlyDestinationIsReplacedOnlyWithReplaceReadOnly) {
   for (bool replace : {true, false}) {
@@ -314,12 +307,14 @@ TEST(PathBelowDestDir, DropsPrefixesAndRefusesNamesWindowsWouldNotKeep) {
       {"a\\b.txt", "a\\b.txt"}, {"a/b/", "a\\b\\"}, {"", ""}, {"./x", "x"}, {"a//./b", "a\\b"}, {"./", ""},
       {"a\\.", refused}, {" lead", " lead"}, {"..x", "..x"}, {"console.txt", "console.txt"},
       {"com10", "com10"}, {"lpt", "lpt"}, {"COM.txt", "COM.txt"}, {"auxiliary\\nullx", "auxiliary\\nullx"},
-      // Root, drive, UNC and device-namespace prefixes are dropped.
-      {"\\x.txt", "x.txt"}, {"/x.txt", "x.txt"}, {"\\\\\\x", refused}, {"C:x.txt", "x.txt"}, {"c:/d/x", "d\\x"},
-      {"C:\\\\x", "x"}, {"\\\\server\\share\\x.txt", "x.txt"}, {"//server/share/d/x.txt", "d\\x.txt"},
-      {"\\\\?\\C:\\x.txt", "x.txt"}, {"\\\\?\\UNC\\server\\share\\x", "server\\share\\x"}, {"\\\\server\\", ""},
+      // Root, drive and device-namespace prefixes are dropped; a UNC server and share stay as folders.
+      {"\\x.txt", "x.txt"}, {"/x.txt", "x.txt"}, {"\\\\\\x", "x"}, {"C:x.txt", "x.txt"}, {"c:/d/x", "d\\x"},
+      {"C:\\\\x", "x"}, {"\\\\server\\share\\x.txt", "server\\share\\x.txt"},
+      {"//server/share/d/x.txt", "server\\share\\d\\x.txt"}, {"\\\\server\\", "server\\"},
+      {"\\\\server\\share", "server\\share"}, {"\\\\?\\C:\\x.txt", "x.txt"}, {"//./c:/x", "x"},
+      {"\\\\?\\UNC\\server\\share\\x", "server\\share\\x"}, {"\\\\?\\unc\\s\\h\\x", "s\\h\\x"},
       // ... but a name that is all prefix names no file, and a drive further in is a bad character.
-      {"C:", refused}, {"\\\\server\\share", refused}, {"\\\\.\\NUL", refused}, {"\\C:\\x", refused},
+      {"C:", refused}, {"\\\\?\\C:", refused}, {"\\\\.\\NUL", refused}, {"\\C:\\x", refused},
       // Parent components.
       {"..\\x", refused}, {"a/../../x", refused}, {"a\\..", refused}, {"../", refused}, {"...", refused},
       // Device names, with any extension, in any component, in any case.
@@ -359,13 +354,24 @@ TEST(PathBelowDestDir, LaterNamesDifferingOnlyInCaseTakeTheFirstSpelling) {
   }
 }
 
+// hostile-names.zip: 0-6 carry a root, drive, UNC or device-namespace prefix, 7-18 are refused
+// (18 is the folder entry ../up/), 19 Case.txt and 20 case.TXT, 21 kept.txt; entry k holds
+// "entry k\r\n".
+test::Bytes HostileContent(int k) {
+  const std::string text = "entry " + std::to_string(k) + "\r\n";
+  return test::Bytes(text.begin(), text.end());
+}
+
+// Every file and folder below `root`, by its path relative to it.
+std::set<std::string> Tree(const std::string& root) {
+  std::set<std::string> paths;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    paths.insert(std::filesystem::relative(e.path(), root).string());
+  }
+  return paths;
+}
+
 TEST(ExtractEntries, HostileNamesNeverLeaveDestDir) {
-  // hostile-names.zip: 0-6 carry a root, drive or UNC prefix, 7-18 are refused (18 is the folder
-  // entry ../up/), 19 Case.txt and 20 case.TXT, 21 kept.txt; entry k holds "entry k\r\n".
-  const auto content = [](int k) {
-    const std::string text = "entry " + std::to_string(k) + "\r\n";
-    return test::Bytes(text.begin(), text.end());
-  };
   for (TUZOverwriteMode mode : {TUZOverwriteMode::Always, TUZOverwriteMode::Never}) {
     SCOPED_TRACE(int(mode));
     test::ScratchDir dir;
@@ -386,15 +392,67 @@ TEST(ExtractEntries, HostileNamesNeverLeaveDestDir) {
     std::vector<std::string> outside;
     for (const auto& e : std::filesystem::directory_iterator(dir / "parent")) outside.push_back(e.path().filename());
     EXPECT_EQ(outside, std::vector<std::string>{"dest"});
-    std::set<std::string> written;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir / "parent/dest")) {
-      written.insert(std::filesystem::relative(e.path(), dir / "parent/dest").string());
-    }
-    EXPECT_EQ(written, (std::set<std::string>{"root.txt", "back.txt", "rel.txt", "abs.txt", "unc.txt", "unc2.txt",
-                                              "long.txt", "Case.txt", "kept.txt"}));
-    EXPECT_EQ(test::ReadFile(dir / "parent/dest/unc.txt"), content(4));
+    EXPECT_EQ(Tree(dir / "parent/dest"),
+              (std::set<std::string>{"root.txt", "back.txt", "rel.txt", "abs.txt", "server", "server/share",
+                                     "server/share/unc.txt", "server/share/unc2.txt", "long.txt", "Case.txt",
+                                     "kept.txt"}));
+    EXPECT_EQ(test::ReadFile(dir / "parent/dest/server/share/unc.txt"), HostileContent(4));
     // case.TXT is Case.txt again, as on Windows: replaced or kept by the overwrite rule.
-    EXPECT_EQ(test::ReadFile(dir / "parent/dest/Case.txt"), content(mode == TUZOverwriteMode::Always ? 20 : 19));
+    EXPECT_EQ(test::ReadFile(dir / "parent/dest/Case.txt"), HostileContent(mode == TUZOverwriteMode::Always ? 20 : 19));
+  }
+}
+
+TEST(ExtractEntries, FlatRunPutsEveryFileInDestDir) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("infozip-stored.zip"), dir / "flat");
+  r.engine.RecreateDirs = false;
+  r.engine.ExtractEntries();
+  EXPECT_TRUE(test::FileExists(dir / "flat/c.txt"));
+  EXPECT_FALSE(sys::DirectoryExists(dir / "flat/a"));
+}
+
+// A flat run writes each file under its own name straight into DestDir, and only that name is
+// checked: the folders it leaves out neither refuse an entry nor lead it elsewhere.
+TEST(ExtractEntries, FlatRunChecksOnlyTheNameItWrites) {
+  const auto entry = [](int k) { return "entry " + std::to_string(k) + "\r\n"; };
+  struct Case {
+    const char* archive;
+    std::vector<int> refused;
+    std::map<std::string, std::string> written;  // name: content
+  } cases[] = {
+      {"dotdot.zip",
+       {},
+       {{"evil.txt", "outside 1\r\n"}, {"evil2.txt", "outside 2\r\n"}, {"evil3.txt", "outside 3\r\n"},
+        {"good.txt", "inside\r\n"}}},
+      // Refused: CON, nul.txt, Aux.tar.gz, LPT9, prn, a., "b ", ads:stream.txt and q?.txt. dev/COM1/x.txt
+      // and then dot./x.txt become x.txt; the folder entry ../up/ is not selected.
+      {"hostile-names.zip",
+       {7, 8, 9, 11, 12, 13, 14, 16, 17},
+       {{"root.txt", entry(0)}, {"back.txt", entry(1)}, {"rel.txt", entry(2)}, {"abs.txt", entry(3)},
+        {"unc.txt", entry(4)}, {"unc2.txt", entry(5)}, {"long.txt", entry(6)}, {"x.txt", entry(15)},
+        {"Case.txt", entry(20)}, {"kept.txt", entry(21)}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.archive);
+    test::ScratchDir dir;
+    Recorder r(ZipFixture(c.archive), dir / "parent/flat");
+    r.engine.RecreateDirs = false;
+    std::vector<int> refused;
+    r.engine.OnSkippingFile = [&](TVCLUnZip*, TSkipReason reason, const std::string&, int index, bool&) {
+      EXPECT_EQ(reason, TSkipReason::srCreateError);
+      refused.push_back(index);
+    };
+    r.engine.ExtractEntries();
+    EXPECT_EQ(refused, c.refused);
+    std::vector<std::string> outside;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "parent")) outside.push_back(e.path().filename());
+    EXPECT_EQ(outside, std::vector<std::string>{"flat"});
+    std::map<std::string, std::string> written;
+    for (const std::string& name : Tree(dir / "parent/flat")) {
+      const test::Bytes data = test::ReadFile(dir / "parent/flat/" + name);
+      written[name] = std::string(data.begin(), data.end());
+    }
+    EXPECT_EQ(written, c.written);
   }
 }
 
