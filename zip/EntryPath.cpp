@@ -147,18 +147,20 @@ std::optional<std::string> PathBelowDestDir(const std::string& stored) {
   return relative;
 }
 
-void RespellAsMade(const TMadeNames& made, std::string& relative) {
+void TMadeNames::Respell(std::string& relative) const {
+  if (!respells_) return;
   for (size_t end : PrefixEnds(relative)) {
-    const auto found = made.find(FoldAscii(relative.substr(0, end)));
+    const auto found = spellings_.find(FoldAscii(relative.substr(0, end)));
     // Folding keeps the length, so the earlier spelling takes exactly the prefix's place.
-    if (found != made.end()) relative.replace(0, end, found->second);
+    if (found != spellings_.end()) relative.replace(0, end, found->second);
   }
 }
 
-void RememberMade(TMadeNames& made, const std::string& relative) {
+void TMadeNames::Remember(const std::string& relative) {
+  if (!respells_) return;
   for (size_t end : PrefixEnds(relative)) {
     const std::string prefix = relative.substr(0, end);
-    made.emplace(FoldAscii(prefix), prefix);
+    spellings_.emplace(FoldAscii(prefix), prefix);
   }
 }
 

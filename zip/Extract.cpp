@@ -43,7 +43,7 @@ int TVCLUnZip::ExtractEntries() {
   ReadCatalogue();
   OpenArchive();
 
-  Run run;
+  Run run(services_.FileNamesFoldCase());
   {
     Restore<bool> keepOpen(KeepZipOpen, true);
     // Over several parts the entries are visited in part and local-header order.
@@ -125,7 +125,7 @@ bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entr
   std::optional<std::string> below = PathBelowDestDir(relative);
   if (!below) return false;
   relative = *below;
-  RespellAsMade(run.madeNames, relative);
+  run.madeNames.Respell(relative);
   return true;
 }
 
@@ -202,7 +202,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
     }
     if (!sys::DirectoryExists(named)) sys::ForceDirectories(named);
     if (RetainAttributes) sys::SetAttributes(WithoutTrailingBackslash(named), entry.externalAttributes);
-    RememberMade(run.madeNames, relative);
+    run.madeNames.Remember(relative);
     ++run.extracted;
     return false;
   }
@@ -219,7 +219,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
   if (skip) return false;
   // From here the engine writes the entry or meets a file there already: a later name that differs
   // only in case means the same file. A handler's own name is its own affair.
-  if (fName == named) RememberMade(run.madeNames, relative);
+  if (fName == named) run.madeNames.Remember(relative);
 
   const std::string folder = WithoutTrailingBackslash(ExtractFilePath(fName));
   if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);

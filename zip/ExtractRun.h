@@ -17,12 +17,13 @@ constexpr size_t kBlockSize = 32768;
 
 // What lasts from the first entry of a run to its last.
 struct TVCLUnZip::Run {
+  explicit Run(bool fileNamesFoldCase) : madeNames(fileNamesFoldCase) {}
   int64_t totalBytes = 0;  // uncompressed bytes of the selected entries still expected
   int64_t bytesDone = 0;   // written by every entry so far
   int extracted = 0;
   std::vector<uint8_t> input = std::vector<uint8_t>(kBlockSize + 1);
   std::vector<uint8_t> output = std::vector<uint8_t>(kBlockSize + 1);
-  TMadeNames madeNames;  // the folders and files the run went on to write, for case-blind names
+  TMadeNames madeNames;  // the folders and files the run went on to write, where case must be folded
 };
 
 // What one entry step works on. A new one is made for every entry, and again when an entry is

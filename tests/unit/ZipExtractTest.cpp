@@ -334,23 +334,28 @@ TEST(PathBelowDestDir, DropsPrefixesAndRefusesNamesWindowsWouldNotKeep) {
   for (const Case& c : cases) EXPECT_EQ(PathBelowDestDir(c.stored), c.below) << c.stored;
 }
 
+// Where the file layer tells case apart, a later name that differs only in case takes the first
+// spelling; where it folds case itself, every name stays as formed.
 TEST(PathBelowDestDir, LaterNamesDifferingOnlyInCaseTakeTheFirstSpelling) {
-  TMadeNames made;
-  RememberMade(made, "Dir\\Case.txt");
-  RememberMade(made, "Empty\\");
-  RememberMade(made, "\x81\x41.txt");  // a two-byte character whose trail byte is "A"
-  struct Case {
-    std::string relative, respelled;
-  } cases[] = {
-      {"dir\\CASE.TXT", "Dir\\Case.txt"}, {"DIR\\other.txt", "Dir\\other.txt"}, {"empty\\x\\", "Empty\\x\\"},
-      {"dir\\case.txt\\below", "Dir\\Case.txt\\below"}, {"new\\Case.txt", "new\\Case.txt"},
-      {"\x81\x61.txt", "\x81\x61.txt"},  // another character, not another case
-      {"\x81\x41.TXT", "\x81\x41.txt"},
-  };
-  for (const Case& c : cases) {
-    std::string relative = c.relative;
-    RespellAsMade(made, relative);
-    EXPECT_EQ(relative, c.respelled) << c.relative;
+  for (bool layerFoldsCase : {false, true}) {
+    SCOPED_TRACE(layerFoldsCase);
+    TMadeNames made(layerFoldsCase);
+    made.Remember("Dir\\Case.txt");
+    made.Remember("Empty\\");
+    made.Remember("\x81\x41.txt");  // a two-byte character whose trail byte is "A"
+    struct Case {
+      std::string relative, respelled;
+    } cases[] = {
+        {"dir\\CASE.TXT", "Dir\\Case.txt"}, {"DIR\\other.txt", "Dir\\other.txt"}, {"empty\\x\\", "Empty\\x\\"},
+        {"dir\\case.txt\\below", "Dir\\Case.txt\\below"}, {"new\\Case.txt", "new\\Case.txt"},
+        {"\x81\x61.txt", "\x81\x61.txt"},  // another character, not another case
+        {"\x81\x41.TXT", "\x81\x41.txt"},
+    };
+    for (const Case& c : cases) {
+      std::string relative = c.relative;
+      made.Respell(relative);
+      EXPECT_EQ(relative, layerFoldsCase ? c.relative : c.respelled) << c.relative;
+    }
   }
 }
 
@@ -454,6 +459,37 @@ TEST(ExtractEntries, FlatRunChecksOnlyTheNameItWrites) {
     }
     EXPECT_EQ(written, c.written);
   }
+}
+
+// The property of the file layer decides: where the file system folds case itself (Windows), the
+// engine hands case.TXT on as it formed it; where it does not (the host's own layer), the engine
+// respells it as the Case.txt it made first. Both run here on the host's case-keeping file system.
+TEST(ExtractEntries, CaseIsFoldedByTheFileLayerOrByTheRun) {
+  struct Layer : TZipServices {
+    bool folds = false;
+    bool FileNamesFoldCase() override { return folds; }
+  };
+  for (bool folds : {false, true}) {
+    SCOPED_TRACE(folds);
+    test::ScratchDir dir;
+    Layer layer;
+    layer.folds = folds;
+    TVCLUnZip engine(layer);
+    engine.SetZipName(ZipFixture("hostile-names.zip"));
+    engine.SetDestDir(dir / "dest");
+    engine.DoAll = true;
+    engine.RecreateDirs = true;
+    engine.OverwriteMode = TUZOverwriteMode::Always;
+    std::string formed;
+    engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string& name, bool&) {
+      if (index == 20) formed = name;
+    };
+    engine.ExtractEntries();
+    EXPECT_EQ(formed, dir / "dest" + (folds ? "\\case.TXT" : "\\Case.txt"));
+    EXPECT_EQ(test::FileExists(dir / "dest/case.TXT"), folds);
+    EXPECT_EQ(test::ReadFile(dir / "dest/Case.txt"), HostileContent(folds ? 19 : 20));
+  }
+  EXPECT_FALSE(SystemZipServices().FileNamesFoldCase());  // the host's layer keeps case apart
 }
 
 TEST(Percent, RoundsToNearestWithTiesToEven) {
