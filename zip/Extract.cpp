@@ -156,6 +156,13 @@ bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
   return false;
 }
 
+void TVCLUnZip::MakeFolderOf(const std::string& fName) {
+  // A handler's name may separate its folders with "/" as well.
+  const size_t nameStart = FileNameStart(fName);
+  const std::string folder = fName.substr(0, nameStart == 0 ? 0 : nameStart - 1);
+  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+}
+
 std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& fName, uint64_t size) {
   for (int attempt = 0;; ++attempt) {
     try {
@@ -221,8 +228,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
   // only in case means the same file. A handler's own name is its own affair.
   if (fName == named) run.madeNames.Remember(relative);
 
-  const std::string folder = WithoutTrailingBackslash(ExtractFilePath(fName));
-  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+  MakeFolderOf(fName);
 
   if (entry.Encrypted()) {
     const int64_t dataStart = archive_->Position();
@@ -238,10 +244,12 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
     }
   }
 
+  const std::string asked = fName;
   if (!DecideOverwrite(run, index, fName)) {
     giveUp(TSkipReason::srNoOverwrite, fName);
     return false;
   }
+  if (fName != asked) MakeFolderOf(fName);  // the prompt gave another name
   std::unique_ptr<TLFNFileStream> out = CreateOutputFile(fName, entry.UncompressedSize64());
   if (!out) {
     giveUp(TSkipReason::srCreateError, fName);

@@ -3,9 +3,12 @@
 #include "zip/VCLUnZip.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -251,6 +254,86 @@ TEST(ExtractEntries, OverwriteModesAndThePromptThroughTheMessageChannel) {
   }
 }
 
+// The name a handler gives the entry is the one the overwrite decision looks at, the one written
+// and the one OnEndUnZip reports; the folder it names is made first.
+TEST(ExtractEntries, TheOverwriteDecisionLooksAtTheNameAHandlerGave) {
+  const test::Bytes old{'o', 'l', 'd'};
+  struct Case {
+    const char* what;
+    TUZOverwriteMode mode;
+    const char* renamedTo;  // below the scratch folder
+    bool byPrompt;          // renamed by OnPromptForOverwrite, else by OnStartUnZip
+    bool written;
+  } cases[] = {
+      {"to a file that exists, mode Never", TUZOverwriteMode::Never, "taken.txt", false, false},
+      {"away from the file that exists, mode Never", TUZOverwriteMode::Never, "new/free.txt", false, true},
+      {"by the prompt, away from the file that exists", TUZOverwriteMode::Prompt, "new/prompted.txt", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::ScratchDir dir;
+    ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
+    test::WriteFile(dir / "out/a/b/c.txt", old);
+    test::WriteFile(dir / "taken.txt", old);
+    const std::string renamed = dir / c.renamedTo;
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+    r.engine.OverwriteMode = c.mode;
+    const auto rename = [&](int index, std::string& name) {
+      if (r.engine.Entry(index).fileName == "c.txt") name = renamed;
+    };
+    if (c.byPrompt) {
+      r.engine.OnPromptForOverwrite = [&](TVCLUnZip*, bool& overwrite, int index, std::string& name) {
+        rename(index, name);
+        overwrite = true;
+      };
+    } else {
+      r.engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string& name, bool&) { rename(index, name); };
+    }
+    r.engine.ExtractEntries();
+    EXPECT_EQ(test::ReadFile(dir / "out/a/b/c.txt"), old);  // the destination it was named for
+    const bool ended = std::find(r.ended.begin(), r.ended.end(), renamed) != r.ended.end();
+    EXPECT_EQ(ended, c.written);
+    if (c.written) {
+      const std::string nested = "nested three deep\r\n";  // a/b/c.txt
+      EXPECT_EQ(test::ReadFile(renamed), test::Bytes(nested.begin(), nested.end()));
+      EXPECT_TRUE(r.skipped.empty());
+    } else {
+      EXPECT_EQ(test::ReadFile(renamed), old);
+      EXPECT_EQ(r.skipped, std::vector<std::string>{std::to_string(int(TSkipReason::srNoOverwrite)) + ":" + renamed});
+    }
+  }
+}
+
+// ifNewer and ifOlder compare the entry's date (2024-01-02) with the existing file's.
+TEST(ExtractEntries, OverwriteIfNewerOrOlderComparesTheDates) {
+  const test::Bytes old{'o', 'l', 'd'};
+  const std::time_t in2020 = 1590969600, in2028 = 1843430400;  // 2020-06-01 and 2028-06-01
+  struct Case {
+    TUZOverwriteMode mode;
+    std::time_t existing;
+    bool overwritten;
+  } cases[] = {
+      {TUZOverwriteMode::ifNewer, in2020, true},
+      {TUZOverwriteMode::ifNewer, in2028, false},
+      {TUZOverwriteMode::ifOlder, in2020, false},
+      {TUZOverwriteMode::ifOlder, in2028, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(int(c.mode)) + " " + std::to_string(c.existing));
+    test::ScratchDir dir;
+    ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
+    const std::string existing = dir / "out/a/b/c.txt";
+    test::WriteFile(existing, old);
+    const struct timespec times[2] = {{c.existing, 0}, {c.existing, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, existing.c_str(), times, 0), 0);
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+    r.engine.OverwriteMode = c.mode;
+    r.engine.ExtractEntries();
+    EXPECT_EQ(test::ReadFile(existing) != old, c.overwritten);
+    EXPECT_EQ(r.skipped.size(), c.overwritten ? 0u : 1u);
+  }
+}
+
 TEST(ExtractEntries, DamagedEntries) {
   test::ScratchDir dir;
   {
@@ -283,6 +366,28 @@ TEST(ExtractEntries, DamagedEntries) {
     Recorder r(ZipFixture("corrupt-deflate.zip"), dir / "inflate");
     EXPECT_THROW(r.engine.ExtractEntries(), EZCompressionError);
   }
+}
+
+// OnBadCRC gets the CRC of the bytes really written and the stored one, both as signed 32-bit
+// values, as an independent CRC of the damaged entry's data in the archive says.
+TEST(ExtractEntries, BadCrcReportsTheComputedAndTheStoredValue) {
+  const test::Bytes zip = test::ReadFile(ZipFixture("crc-mismatch.zip"));
+  // damaged.txt is the first entry, stored: its data follows its local header at offset 0.
+  const size_t data = 30 + ReadLE16(&zip[26]) + ReadLE16(&zip[28]);
+  const uint32_t computed = uint32_t(crc32(0, &zip[data], uInt(ReadLE32(&zip[18]))));
+  const uint32_t stored = ReadLE32(&zip[14]);
+  ASSERT_NE(computed, stored);
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("crc-mismatch.zip"), dir / "out");
+  std::vector<std::pair<int32_t, int32_t>> reported;
+  r.engine.OnBadCRC = [&](TVCLUnZip*, int32_t calc, int32_t storedCrc, int index) {
+    EXPECT_EQ(index, 0);
+    reported.emplace_back(calc, storedCrc);
+  };
+  r.engine.ExtractEntries();
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], std::make_pair(int32_t(computed), int32_t(stored)));
+  EXPECT_LT(reported[0].second, 0);  // this entry's CRC has its top bit set: it arrives negative
 }
 
 TEST(ExtractEntries, NamesWithParentComponentsNeverLeaveDestDir) {
