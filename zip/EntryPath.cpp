@@ -106,8 +106,9 @@ std::optional<std::string> PathBelowDestDir(const std::string& stored) {
   // the host, so both systems write the same files.
   size_t i = 0;
   if (stored.size() >= 2 && IsSeparator(stored[0]) && IsSeparator(stored[1])) {
-    // \\?\ and \\.\ name the local machine's own namespace: a drive path, or UNC\server\share\
-    // spelled another way, follows them. Any other \\server\share\ is left to the loop below.
+    // "\\?\" and "\\.\" name the local machine's own namespace: a drive path follows them, or
+    // "UNC\server\share\", another spelling of "\\server\share\". Any other server and share are
+    // left to the loop below.
     const size_t start = SkipSeparators(stored, 0);
     const size_t end = ComponentEnd(stored, start);
     const std::string head = stored.substr(start, end - start);
