@@ -1,7 +1,7 @@
 // Faults of the disk beneath the engines' file layer, for the native tests: a full volume, a folder
 // that refuses new files and a file that another process holds open without sharing. The test
 // program defines the system calls that platform/SysFile_posix.cpp and SysFs_posix.cpp make (open,
-// write, ftruncate, mkdir, unlink) itself; each goes straight to the kernel unless a live DiskFaults names the
+// write, mkdir, unlink) itself; each goes straight to the kernel unless a live DiskFaults names the
 // path it touches. Paths are given as the engines write them (code page 936, "\" separators).
 #pragma once
 
@@ -22,7 +22,8 @@ class DiskFaults {
   void FullAfter(const std::string& folder, uint64_t bytes);
   // The volume holding `folder` sets a file's whole length aside when the length is set (as a FAT
   // volume does, and Windows on any volume) and has room for `bytes`: setting a file below it to a
-  // greater length fails with ENOSPC. Writes are not limited by this.
+  // greater length fails with ENOSPC (the test program's own ftruncate). Writes are not limited by
+  // this.
   void NoRoomToSize(const std::string& folder, uint64_t bytes);
   // No file or folder can be created below `folder`, nor an existing file there opened for writing
   // (EACCES). The folder itself and what it holds can still be read.
