@@ -20,8 +20,9 @@ class TLZMADeCompressReader : public TLZMADecompressor {
   TLZMADeCompressReader();
 
   // Reads the u32 length L from the decoded stream, then decodes L bytes straight into `output`
-  // at its position. True on success; false on any failure, with nothing added to `output` and the
-  // reason kept in LastError(). Never throws.
+  // at its position. True on success; false on any failure, with the reason kept in LastError().
+  // A failure puts back the output's size and position, but not its bytes: what was decoded before
+  // the failure may already have overwritten bytes the output held after its position. Never throws.
   bool DecompressStream(TMemoryStream& input, TMemoryStream& output) noexcept;
 
   // The read callback: up to count bytes from the current input stream at its position.

@@ -37,6 +37,10 @@ class TCustomDecompressor {
 // end-of-stream marker). Input is pulled through the callback in 65,536-byte refills into a
 // buffer inside the object.
 //
+// Dictionaries below 4 KiB act as 4 KiB: the core (liblzma) never keeps a smaller one, so a header
+// that names less (0 counts as 1) still decodes matches up to 4,096 bytes back; only a match
+// further back than 4,096 bytes and the header's size is corrupt data.
+//
 // Errors: ECompressDataError 1 (header shorter than 5 bytes), 3 (properties byte above 224),
 // 5 (corrupt data, or input ran out before `count` bytes), 6 (end-of-stream marker before `count`
 // bytes), 7 (dictionary above 32 MiB); ECompressInternalError with the core's status for any other
@@ -55,7 +59,8 @@ class TLZMADecompressor : public TCustomDecompressor {
   // The header of the current stream; valid once a read has processed it.
   const LzmaHeader& Header() const { return header_; }
   bool HeaderProcessed() const { return headerProcessed_; }
-  // Memory the format needs for this stream: probability model plus dictionary.
+  // Memory the format needs for this stream: probability model plus the header's dictionary size
+  // (the core itself keeps at least 4 KiB of dictionary).
   size_t WorkSize() const { return workSize_; }
 
  private:

@@ -29,6 +29,10 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool GetAttributes(const std::string& path, uint32_t& attributes);
 bool SetAttributes(const std::string& path, uint32_t attributes);
 
+// Whether the file system takes names that differ only in letter case for one file: true on
+// Windows, false on POSIX, whose file systems keep such names apart.
+bool NamesFoldCase();
+
 // Whether the path starts with a drive letter whose drive is removable or a CD drive (never on POSIX).
 bool IsRemovableDrive(const std::string& path);
 // The volume label of the drive the path starts with, or empty.

@@ -66,6 +66,8 @@ bool SetAttributes(const std::string& path, uint32_t attributes) {
   return ::chmod(native.c_str(), mode) == 0;
 }
 
+bool NamesFoldCase() { return false; }
+
 bool IsRemovableDrive(const std::string&) { return false; }
 
 std::string VolumeLabel(const std::string&) { return std::string(); }

@@ -65,6 +65,8 @@ std::string DriveRoot(const std::string& path) {
 
 }  // namespace
 
+bool NamesFoldCase() { return true; }
+
 bool IsRemovableDrive(const std::string& path) {
   const std::string root = DriveRoot(path);
   if (root.empty()) return false;

@@ -27,6 +27,21 @@ std::string ExtractFileName(const std::string& path) {
   return i == std::string::npos ? path : path.substr(i + 1);
 }
 
+size_t FileNameStart(const std::string& path) {
+  // "/" is never a trail byte in code page 936, "\\" may be.
+  const size_t backslash = LastDelimiter(path, '\\');
+  const size_t slash = path.rfind('/');
+  size_t start = 0;
+  if (backslash != std::string::npos) start = backslash + 1;
+  if (slash != std::string::npos && slash + 1 > start) start = slash + 1;
+  return start;
+}
+
+size_t ExtensionStart(const std::string& path) {
+  const size_t dot = path.rfind('.');  // never a trail byte either
+  return dot != std::string::npos && dot >= FileNameStart(path) ? dot : std::string::npos;
+}
+
 std::string LowerAscii(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');

@@ -11,6 +11,12 @@ size_t LastDelimiter(const std::string& text, char delimiter);
 // Up to and including the last "\", and the rest.
 std::string ExtractFilePath(const std::string& path);
 std::string ExtractFileName(const std::string& path);
+// Where the path's file-name part starts: after its last "\" or "/" (the system takes either as a
+// separator), or at 0.
+size_t FileNameStart(const std::string& path);
+// Where the extension of the path's file-name part starts: the index of that part's last ".", or
+// npos when it has none. "my.backup.zip" gives the "." before "zip".
+size_t ExtensionStart(const std::string& path);
 // ASCII letters folded to lower case; other bytes unchanged.
 std::string LowerAscii(std::string text);
 bool SameTextAscii(const std::string& a, const std::string& b);

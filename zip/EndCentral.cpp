@@ -62,6 +62,11 @@ bool TEndCentral::ReadEndOfCentral(TStream& stream) {
   centralOffset32 = ReadLE32(r + 16);
   commentLength = ReadLE16(r + 20);
   commentPosition = tailStart + int64_t(at) + kEndCentralSize;
+  // The comment comes from the bytes just read, so it is always the one in the file that holds
+  // the record: the last part of a multi-part set, or a companion file. A comment that claims
+  // more than the file holds is cut short at its end.
+  const size_t after = at + kEndCentralSize;
+  comment = std::string(reinterpret_cast<const char*>(&tail[after]), std::min<size_t>(commentLength, span - after));
 
   if (at >= kZip64LocatorSize && ReadLE32(r - kZip64LocatorSize) == kZip64LocatorSignature) {
     const uint8_t* l = r - kZip64LocatorSize;

@@ -41,7 +41,7 @@ class TEndCentral {
   uint32_t centralSize = 0;
   uint32_t centralOffset32 = 0;
   uint16_t commentLength = 0;
-  std::optional<std::string> comment;  // loaded on first request
+  std::optional<std::string> comment;  // the archive comment, read with the record
   int64_t commentPosition = 0;         // the byte after the 22-byte record
   bool modified = false;
   std::optional<TZip64EndRecord> zip64End;
@@ -54,7 +54,8 @@ class TEndCentral {
   uint64_t CentralOffset() const;
 
   void Reset();
-  // Finds the record nearest the end of the archive; see the .cpp for the rules.
+  // Finds the record nearest the end of the archive, and the comment after it; see the .cpp for
+  // the rules.
   bool ReadEndOfCentral(TStream& stream);
 };
 

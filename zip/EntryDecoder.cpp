@@ -58,20 +58,21 @@ void TVCLUnZip::LocateEntryData(TZipHeaderInfo& entry) {
 
 uint64_t TVCLUnZip::EncryptionOverhead(const TZipHeaderInfo& entry) {
   if (!entry.Encrypted()) return 0;
-  if (IsAesEntry(entry)) return TAesDecryptor::SaltSize(entry.encryptionStrength) + kAesVerifierSize + kAesAuthCodeSize;
+  if (entry.AesEncrypted()) return TAesDecryptor::SaltSize(entry.encryptionStrength) + kAesVerifierSize + kAesAuthCodeSize;
   return kTraditionalHeaderSize;
 }
 
-bool TVCLUnZip::CheckPassword(Run& run, const TZipHeaderInfo& entry) {
-  run.traditional.reset();
-  run.aes.reset();
+bool TVCLUnZip::CheckPassword(EntryStep& step) {
+  const TZipHeaderInfo& entry = step.entry;
+  step.traditional.reset();
+  step.aes.reset();
   uint8_t header[16 + kAesVerifierSize];
-  if (IsAesEntry(entry)) {
+  if (entry.AesEncrypted()) {
     const size_t salt = TAesDecryptor::SaltSize(entry.encryptionStrength);
     if (salt == 0 || ReadArchive(header, salt + kAesVerifierSize) != salt + kAesVerifierSize) return false;
     auto aes = std::make_unique<TAesDecryptor>();
     if (!aes->Init(Password, entry.encryptionStrength, header, header + salt)) return false;
-    run.aes = std::move(aes);
+    step.aes = std::move(aes);
     return true;
   }
   if (ReadArchive(header, kTraditionalHeaderSize) != kTraditionalHeaderSize) return false;
@@ -79,29 +80,30 @@ bool TVCLUnZip::CheckPassword(Run& run, const TZipHeaderInfo& entry) {
   const uint8_t check = (entry.flag & kFlagDataDescriptor) ? uint8_t(entry.dateTime >> 8) : uint8_t(entry.crc32 >> 24);
   auto traditional = std::make_unique<TTraditionalDecryptor>(Password);
   if (!traditional->CheckHeader(header, check)) return false;
-  run.traditional = std::move(traditional);
+  step.traditional = std::move(traditional);
   return true;
 }
 
-void TVCLUnZip::DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out) {
-  run.crc = 0xFFFFFFFF;
-  run.entryBytesWritten = 0;
+void TVCLUnZip::DecodeEntryData(Run& run, EntryStep& step, TStream& out) {
+  TZipHeaderInfo& entry = step.entry;
+  step.crc = 0xFFFFFFFF;
+  step.bytesWritten = 0;
   archive_->Seek(DataOffset(*archive_, entry, entry.localExtraLength), TSeekOrigin::soBeginning);
   // Past the encryption header; the authentication code after the data is not data.
   const uint64_t overhead = EncryptionOverhead(entry);
-  const int64_t header = IsAesEntry(entry) ? int64_t(overhead - kAesAuthCodeSize) : int64_t(overhead);
+  const int64_t header = entry.AesEncrypted() ? int64_t(overhead - kAesAuthCodeSize) : int64_t(overhead);
   archive_->Seek(header, TSeekOrigin::soCurrent);
-  run.compressedLeft = int64_t(entry.CompressedSize64()) - int64_t(overhead);
+  step.compressedLeft = int64_t(entry.CompressedSize64()) - int64_t(overhead);
   switch (entry.compressionMethod) {
     case kMethodStored:
-      return CopyStored(run, entry, out);
+      return CopyStored(run, step, out);
     case kMethodDeflated:
-      return Inflate(run, entry, out);
+      return Inflate(run, step, out);
     default:
       break;
   }
   if (entry.compressionMethod >= kMethodShrunk && entry.compressionMethod <= kMethodImploded) {
-    return DecodeOlderMethod(run, entry, out);
+    return DecodeOlderMethod(run, step, out);
   }
   HandleMessage(kMessageUnknownMethod, kMsgUnknownMethod, kCaptionZipError, 0);
 }
@@ -110,12 +112,12 @@ void TVCLUnZip::DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out) {
 // compressed bytes still to deliver ends the input.
 class TVCLUnZip::EntryBytes : public TByteSource {
  public:
-  EntryBytes(TVCLUnZip& engine, Run& run, TZipHeaderInfo& entry)
-      : engine_(engine), run_(run), entry_(entry), left_(run.compressedLeft) {}
+  EntryBytes(TVCLUnZip& engine, Run& run, EntryStep& step)
+      : engine_(engine), run_(run), step_(step), left_(step.compressedLeft) {}
   bool NextByte(uint8_t& byte) override {
     if (left_ <= 0) return false;
     if (at_ == size_) {
-      size_ = engine_.ReadInputBlock(run_, entry_);
+      size_ = engine_.ReadInputBlock(run_, step_);
       at_ = 0;
       if (size_ == 0) return false;
     }
@@ -127,17 +129,18 @@ class TVCLUnZip::EntryBytes : public TByteSource {
  private:
   TVCLUnZip& engine_;
   Run& run_;
-  TZipHeaderInfo& entry_;
+  EntryStep& step_;
   int64_t left_;
   size_t at_ = 0;
   size_t size_ = 0;
 };
 
-void TVCLUnZip::DecodeOlderMethod(Run& run, TZipHeaderInfo& entry, TStream& out) {
-  EntryBytes in(*this, run, entry);
+void TVCLUnZip::DecodeOlderMethod(Run& run, EntryStep& step, TStream& out) {
+  const TZipHeaderInfo& entry = step.entry;
+  EntryBytes in(*this, run, step);
   const TBlockSink sink = [&](const uint8_t* data, size_t size) {
     std::memcpy(run.output.data(), data, size);
-    WriteOutputBlock(run, entry, out, size);
+    WriteOutputBlock(run, step, out, size);
   };
   const uint64_t size = entry.UncompressedSize64();
   const uint16_t method = entry.compressionMethod;
@@ -151,37 +154,37 @@ void TVCLUnZip::DecodeOlderMethod(Run& run, TZipHeaderInfo& entry, TStream& out)
   }
 }
 
-void TVCLUnZip::Decrypt(Run& run, uint8_t* data, size_t size) {
-  if (run.aes) run.aes->Decrypt(data, size);
-  if (run.traditional) run.traditional->Decrypt(data, size);
+void TVCLUnZip::Decrypt(EntryStep& step, uint8_t* data, size_t size) {
+  if (step.aes) step.aes->Decrypt(data, size);
+  if (step.traditional) step.traditional->Decrypt(data, size);
 }
 
-void TVCLUnZip::CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out) {
-  while (run.compressedLeft > 0) {
+void TVCLUnZip::CopyStored(Run& run, EntryStep& step, TStream& out) {
+  while (step.compressedLeft > 0) {
     MessagePoint();
-    const size_t block = size_t(std::min<int64_t>(kBlockSize, run.compressedLeft));
-    run.compressedLeft -= int64_t(block);
+    const size_t block = size_t(std::min<int64_t>(kBlockSize, step.compressedLeft));
+    step.compressedLeft -= int64_t(block);
     const size_t got = ReadArchive(run.output.data(), block);
     if (got < block) throw EFatalUnzipError(kMsgPrematureEnd);
-    WriteOutputBlock(run, entry, out, block);
+    WriteOutputBlock(run, step, out, block);
   }
 }
 
-size_t TVCLUnZip::ReadInputBlock(Run& run, TZipHeaderInfo& entry) {
+size_t TVCLUnZip::ReadInputBlock(Run& run, EntryStep& step) {
   MessagePoint();
-  const size_t block = size_t(std::min<int64_t>(kBlockSize, std::max<int64_t>(run.compressedLeft, 0)));
-  run.compressedLeft -= int64_t(block);
+  const size_t block = size_t(std::min<int64_t>(kBlockSize, std::max<int64_t>(step.compressedLeft, 0)));
+  step.compressedLeft -= int64_t(block);
   const size_t got = ReadArchive(run.input.data(), block);
   if (got < block) throw EFatalUnzipError(kMsgPrematureEnd);
-  if (entry.Encrypted()) Decrypt(run, run.input.data(), got);
+  if (step.entry.Encrypted()) Decrypt(step, run.input.data(), got);
   return got;
 }
 
-void TVCLUnZip::Inflate(Run& run, TZipHeaderInfo& entry, TStream& out) {
+void TVCLUnZip::Inflate(Run& run, EntryStep& step, TStream& out) {
   z_stream z{};
   z.next_out = run.output.data();
   z.avail_out = kBlockSize;
-  z.avail_in = static_cast<uInt>(ReadInputBlock(run, entry));
+  z.avail_in = static_cast<uInt>(ReadInputBlock(run, step));
   z.next_in = run.input.data();
   // Raw deflate: no zlib or gzip wrapper, a 32 KiB window.
   if (inflateInit2_(&z, -15, "1.2.3", int(sizeof(z_stream))) < 0) throw EZCompressionError(kMsgZlibError);
@@ -195,13 +198,13 @@ void TVCLUnZip::Inflate(Run& run, TZipHeaderInfo& entry, TStream& out) {
   int result;
   do {
     if (z.avail_in == 0) {
-      z.avail_in = static_cast<uInt>(ReadInputBlock(run, entry));
+      z.avail_in = static_cast<uInt>(ReadInputBlock(run, step));
       z.next_in = run.input.data();
     }
     result = inflate(&z, Z_NO_FLUSH);
     if (result < 0) throw EZCompressionError(kMsgZlibError);
     if (z.avail_out == 0 || result == Z_STREAM_END) {
-      WriteOutputBlock(run, entry, out, kBlockSize - z.avail_out);
+      WriteOutputBlock(run, step, out, kBlockSize - z.avail_out);
       z.next_out = run.output.data();
       z.avail_out = kBlockSize;
     }
@@ -210,18 +213,19 @@ void TVCLUnZip::Inflate(Run& run, TZipHeaderInfo& entry, TStream& out) {
   if (inflateEnd(&z) < 0) throw EZCompressionError(kMsgZlibError);
 }
 
-void TVCLUnZip::WriteOutputBlock(Run& run, TZipHeaderInfo& entry, TStream& out, size_t count) {
+void TVCLUnZip::WriteOutputBlock(Run& run, EntryStep& step, TStream& out, size_t count) {
   if (count == 0) return;
-  if (entry.Encrypted() && entry.compressionMethod == kMethodStored) Decrypt(run, run.output.data(), count);
+  const TZipHeaderInfo& entry = step.entry;
+  if (entry.Encrypted() && entry.compressionMethod == kMethodStored) Decrypt(step, run.output.data(), count);
   if (uint64_t(out.Position()) + count > entry.UncompressedSize64()) {
     throw EBiggerThanUncompressed(kMsgBiggerThanUncompressed);
   }
   if (out.Write(run.output.data(), count) != count) throw ECantWriteUCF(kMsgCantWrite);
   // zlib's crc32 works on the finished value; the register is its ones' complement.
-  run.crc = ~static_cast<uint32_t>(crc32(~run.crc, run.output.data(), static_cast<uInt>(count)));
-  run.entryBytesWritten += int64_t(count);
+  step.crc = ~static_cast<uint32_t>(crc32(~step.crc, run.output.data(), static_cast<uInt>(count)));
+  step.bytesWritten += int64_t(count);
   run.bytesDone += int64_t(count);
-  if (OnFilePercentDone) OnFilePercentDone(this, Percent(run.entryBytesWritten, int64_t(entry.UncompressedSize64())));
+  if (OnFilePercentDone) OnFilePercentDone(this, Percent(step.bytesWritten, int64_t(entry.UncompressedSize64())));
   if (OnTotalPercentDone) OnTotalPercentDone(this, Percent(run.bytesDone, run.totalBytes));
 }
 

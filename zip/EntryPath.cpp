@@ -100,17 +100,27 @@ std::string FoldAscii(std::string text) {
 }  // namespace
 
 std::optional<std::string> PathBelowDestDir(const std::string& stored) {
-  // A prefix that would name a place of its own is dropped rather than refused: the engine has
-  // always put "\x" and "C:\x" below DestDir, and archives made from absolute paths rely on it. The
-  // same holds on the host, so both systems write the same files.
+  // A root or a drive is dropped rather than refused: the engine has always put "\x" and "C:\x"
+  // below DestDir, and archives made from absolute paths rely on it. A UNC name keeps its server
+  // and share as folders, so that the same path on two shares gives two files. The same holds on
+  // the host, so both systems write the same files.
   size_t i = 0;
   if (stored.size() >= 2 && IsSeparator(stored[0]) && IsSeparator(stored[1])) {
-    // \\server\share\ or \\?\C:\ and \\.\device\ : two components after the separators.
-    i = ComponentEnd(stored, SkipSeparators(stored, 0));
-    i = ComponentEnd(stored, SkipSeparators(stored, i));
-  } else if (stored.size() >= 2 && stored[1] == ':' &&
-             ((stored[0] >= 'A' && stored[0] <= 'Z') || (stored[0] >= 'a' && stored[0] <= 'z'))) {
-    i = 2;
+    // "\\?\" and "\\.\" name the local machine's own namespace: a drive path follows them, or
+    // "UNC\server\share\", another spelling of "\\server\share\". Any other server and share are
+    // left to the loop below.
+    const size_t start = SkipSeparators(stored, 0);
+    const size_t end = ComponentEnd(stored, start);
+    const std::string head = stored.substr(start, end - start);
+    if (head == "?" || head == ".") {
+      i = SkipSeparators(stored, end);
+      const size_t next = ComponentEnd(stored, i);
+      if (FoldAscii(stored.substr(i, next - i)) == "unc") i = next;
+    }
+  }
+  if (stored.size() >= i + 2 && stored[i + 1] == ':' &&
+      ((stored[i] >= 'A' && stored[i] <= 'Z') || (stored[i] >= 'a' && stored[i] <= 'z'))) {
+    i += 2;
   }
 
   std::string relative;
@@ -138,18 +148,20 @@ std::optional<std::string> PathBelowDestDir(const std::string& stored) {
   return relative;
 }
 
-void RespellAsMade(const TMadeNames& made, std::string& relative) {
+void TMadeNames::Respell(std::string& relative) const {
+  if (!respells_) return;
   for (size_t end : PrefixEnds(relative)) {
-    const auto found = made.find(FoldAscii(relative.substr(0, end)));
+    const auto found = spellings_.find(FoldAscii(relative.substr(0, end)));
     // Folding keeps the length, so the earlier spelling takes exactly the prefix's place.
-    if (found != made.end()) relative.replace(0, end, found->second);
+    if (found != spellings_.end()) relative.replace(0, end, found->second);
   }
 }
 
-void RememberMade(TMadeNames& made, const std::string& relative) {
+void TMadeNames::Remember(const std::string& relative) {
+  if (!respells_) return;
   for (size_t end : PrefixEnds(relative)) {
     const std::string prefix = relative.substr(0, end);
-    made.emplace(FoldAscii(prefix), prefix);
+    spellings_.emplace(FoldAscii(prefix), prefix);
   }
 }
 

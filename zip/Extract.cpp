@@ -5,6 +5,7 @@
 #include "zip/AnsiText.h"
 #include "zip/EntryPath.h"
 #include "zip/ExtractRun.h"
+#include "zip/Restore.h"
 #include "zip/ZipErrors.h"
 
 namespace velmora::zip {
@@ -42,85 +43,89 @@ int TVCLUnZip::ExtractEntries() {
   ReadCatalogue();
   OpenArchive();
 
-  Run run;
-  const bool savedKeepOpen = KeepZipOpen;
-  KeepZipOpen = true;
-  // Over several parts the entries are visited in part and local-header order.
-  const TZipSortMode savedSortMode = SortMode;
-  const bool multiPart = endCentral_.ThisDisk() != 0 && SortMode != TZipSortMode::ByNone;
-  if (multiPart) BuildSortedView(TZipSortMode::ByNone);
-  // Whatever happens below: empty the selection, report the count, restore the setting.
-  struct Finally {
-    TVCLUnZip* self;
-    Run& run;
-    bool keepOpen;
-    bool restoreSort;
-    TZipSortMode sortMode;
-    ~Finally() {
-      if (restoreSort) self->BuildSortedView(sortMode);
-      self->FilesList.clear();
-      if (self->OnUnZipComplete) self->OnUnZipComplete(self, run.extracted);
-      self->KeepZipOpen = keepOpen;
-    }
-  };
+  Run run(services_.FileNamesFoldCase());
   {
-    Finally finally{this, run, savedKeepOpen, multiPart, savedSortMode};
-    if (!destDir_.empty() && !sys::DirectoryExists(destDir_)) sys::ForceDirectories(destDir_);
-
-    int numFiles = 0;
-    for (int i = 0; i < Count(); ++i) {
-      MessagePoint();
-      TZipHeaderInfo& entry = const_cast<TZipHeaderInfo&>(Entry(i));
-      bool selected;
-      if (entry.fileName.empty() && !RecreateDirs) {
-        selected = false;
-      } else if (DoAll) {
-        selected = true;
-      } else {
-        const std::string path = LowerAscii(entry.StoredPath());
-        selected = false;
-        for (const std::string& pattern : FilesList) {
-          if (MatchesWildcard(LowerAscii(pattern), path)) {
-            selected = true;
-            break;
-          }
-        }
-      }
-      entry.matchFlag = selected;
-      if (selected) {
-        AddToTotal(run.totalBytes, entry);
-        ++numFiles;
-      }
+    Restore<bool> keepOpen(KeepZipOpen, true);
+    // Over several parts the entries are visited in part and local-header order.
+    const TZipSortMode savedSortMode = SortMode;
+    const bool partOrder = endCentral_.ThisDisk() != 0 && SortMode != TZipSortMode::ByNone;
+    if (partOrder) BuildSortedView(TZipSortMode::ByNone);
+    // The run ends the same way whether or not a step raised; an exception of OnUnZipComplete
+    // leaves in place of the step's.
+    const auto endRun = [&]() {
+      if (partOrder) BuildSortedView(savedSortMode);
+      FilesList.clear();
+      if (OnUnZipComplete) OnUnZipComplete(this, run.extracted);
+    };
+    try {
+      ExtractSelected(run);
+    } catch (...) {
+      endRun();
+      throw;
     }
-
-    bool stopNow = false;
-    if (OnStartUnZipInfo) OnStartUnZipInfo(this, numFiles, run.totalBytes, stopNow);
-    if (numFiles > 0 && !stopNow) {
-      for (int i = 0; i < Count(); ++i) {
-        if (!Entry(i).matchFlag) continue;
-        do {
-          ExtractEntry(run, i);
-        } while (run.retry);
-      }
-    }
+    endRun();
   }
   CloseArchive();
   return run.extracted;
 }
 
-bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const {
-  std::string folder = entry.directory;
-  for (const std::string& prefix : RelativePathList) {
-    if (folder.size() >= prefix.size() && SameTextAscii(folder.substr(0, prefix.size()), prefix)) {
-      folder.erase(0, prefix.size());
-      break;
+void TVCLUnZip::ExtractSelected(Run& run) {
+  if (!destDir_.empty() && !sys::DirectoryExists(destDir_)) sys::ForceDirectories(destDir_);
+
+  int numFiles = 0;
+  for (int i = 0; i < Count(); ++i) {
+    MessagePoint();
+    TZipHeaderInfo& entry = const_cast<TZipHeaderInfo&>(Entry(i));
+    bool selected;
+    if (entry.fileName.empty() && !RecreateDirs) {
+      selected = false;
+    } else if (DoAll) {
+      selected = true;
+    } else {
+      const std::string path = LowerAscii(entry.StoredPath());
+      selected = false;
+      for (const std::string& pattern : FilesList) {
+        if (MatchesWildcard(LowerAscii(pattern), path)) {
+          selected = true;
+          break;
+        }
+      }
+    }
+    entry.matchFlag = selected;
+    if (selected) {
+      AddToTotal(run.totalBytes, entry);
+      ++numFiles;
     }
   }
-  relative = folder + entry.fileName;
+
+  bool stopNow = false;
+  if (OnStartUnZipInfo) OnStartUnZipInfo(this, numFiles, run.totalBytes, stopNow);
+  if (numFiles == 0 || stopNow) return;
+  for (int i = 0; i < Count(); ++i) {
+    if (!Entry(i).matchFlag) continue;
+    while (ExtractEntry(run, i)) {
+    }
+  }
+}
+
+bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const {
+  if (RecreateDirs) {
+    std::string folder = entry.directory;
+    for (const std::string& prefix : RelativePathList) {
+      if (folder.size() >= prefix.size() && SameTextAscii(folder.substr(0, prefix.size()), prefix)) {
+        folder.erase(0, prefix.size());
+        break;
+      }
+    }
+    relative = folder + entry.fileName;
+  } else {
+    // A flat run writes the file name alone, so the folders it leaves out have no say.
+    relative = entry.fileName;
+  }
   std::optional<std::string> below = PathBelowDestDir(relative);
   if (!below) return false;
-  relative = RecreateDirs ? *below : ExtractFileName(*below);
-  RespellAsMade(run.madeNames, relative);
+  relative = *below;
+  run.madeNames.Respell(relative);
   return true;
 }
 
@@ -151,12 +156,25 @@ bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
   return false;
 }
 
+void TVCLUnZip::MakeFolderOf(const std::string& fName) {
+  // A handler's name may separate its folders with "/" as well.
+  const size_t nameStart = FileNameStart(fName);
+  const std::string folder = fName.substr(0, nameStart == 0 ? 0 : nameStart - 1);
+  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+}
+
 std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& fName, uint64_t size) {
   for (int attempt = 0;; ++attempt) {
     try {
       auto file = std::make_unique<TLFNFileStream>(fName, sys::OpenMode::kCreateExclusive, StreamBufferSize,
                                                    FlushFilesOnClose);
-      file->SetSize(int64_t(size));
+      if (!file->SetSize(int64_t(size))) {
+        // No room for the whole entry (a full volume, a size the file system cannot hold): given up
+        // like a file that cannot be created, without the empty file just made.
+        file.reset();
+        sys::RemoveFile(fName);
+        return nullptr;
+      }
       file->Seek(0, TSeekOrigin::soBeginning);
       return file;
     } catch (const EFCreateError&) {
@@ -170,9 +188,9 @@ std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& f
   }
 }
 
-void TVCLUnZip::ExtractEntry(Run& run, int index) {
-  TZipHeaderInfo entry = Entry(index);  // a working copy: the catalogue stays as it is
-  run.retry = false;
+bool TVCLUnZip::ExtractEntry(Run& run, int index) {
+  EntryStep step(Entry(index));
+  const TZipHeaderInfo& entry = step.entry;
   bool retry = false;
   const auto giveUp = [&](TSkipReason reason, const std::string& name) {
     if (OnSkippingFile) OnSkippingFile(this, reason, name, index, retry);
@@ -187,59 +205,60 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   if (entry.fileName.empty()) {
     if (!allowed) {
       giveUp(TSkipReason::srCreateError, named);
-      return;
+      return false;
     }
     if (!sys::DirectoryExists(named)) sys::ForceDirectories(named);
     if (RetainAttributes) sys::SetAttributes(WithoutTrailingBackslash(named), entry.externalAttributes);
-    RememberMade(run.madeNames, relative);
+    run.madeNames.Remember(relative);
     ++run.extracted;
-    return;
+    return false;
   }
 
-  LocateEntryData(entry);
+  LocateEntryData(step.entry);
   if (!allowed) {
     giveUp(TSkipReason::srCreateError, named);
-    return;
+    return false;
   }
   std::string fName = named;
 
   bool skip = false;
   if (OnStartUnZip) OnStartUnZip(this, index, fName, skip);
-  if (skip) return;
+  if (skip) return false;
   // From here the engine writes the entry or meets a file there already: a later name that differs
   // only in case means the same file. A handler's own name is its own affair.
-  if (fName == named) RememberMade(run.madeNames, relative);
+  if (fName == named) run.madeNames.Remember(relative);
 
-  const std::string folder = WithoutTrailingBackslash(ExtractFilePath(fName));
-  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+  MakeFolderOf(fName);
 
   if (entry.Encrypted()) {
     const int64_t dataStart = archive_->Position();
-    while (!CheckPassword(run, entry)) {
+    while (!CheckPassword(step)) {
       std::string password = Password;
       if (OnBadPassword) OnBadPassword(this, index, password);
       if (password == Password) {
         giveUp(TSkipReason::srBadPassword, entry.StoredPath());
-        return;
+        return false;
       }
       Password = password;
       archive_->Seek(dataStart, TSeekOrigin::soBeginning);
     }
   }
 
+  const std::string asked = fName;
   if (!DecideOverwrite(run, index, fName)) {
     giveUp(TSkipReason::srNoOverwrite, fName);
-    return;
+    return false;
   }
+  if (fName != asked) MakeFolderOf(fName);  // the prompt gave another name
   std::unique_ptr<TLFNFileStream> out = CreateOutputFile(fName, entry.UncompressedSize64());
   if (!out) {
     giveUp(TSkipReason::srCreateError, fName);
-    return;
+    return false;
   }
 
   bool finished = true;
   try {
-    DecodeEntryData(run, entry, *out);
+    DecodeEntryData(run, step, *out);
   } catch (const EBiggerThanUncompressed&) {
     finished = false;
   }
@@ -249,10 +268,10 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
   // refusal (a full disk), leaving a short file behind a good CRC; a refusal here ends the run as
   // any refused block does.
   if (!out->SavePending()) throw ECantWriteUCF(kMsgCantWrite);
-  run.authenticated = true;
-  if (run.aes) {
+  bool authenticated = true;  // an AES entry's code matched; every other entry has none
+  if (step.aes) {
     uint8_t code[kAesAuthCodeSize] = {};
-    run.authenticated = ReadArchive(code, sizeof code) == sizeof code && run.aes->CheckAuthCode(code);
+    authenticated = ReadArchive(code, sizeof code) == sizeof code && step.aes->CheckAuthCode(code);
   }
   out.reset();
   if (finished) {
@@ -262,11 +281,11 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
     if (RetainAttributes) sys::SetAttributes(fName, entry.externalAttributes);
   }
 
-  const uint32_t finalCrc = ~run.crc;
-  if ((entry.crc32 == 0 || finalCrc == entry.crc32) && run.authenticated) {
+  const uint32_t finalCrc = ~step.crc;
+  if ((entry.crc32 == 0 || finalCrc == entry.crc32) && authenticated) {
     if (OnEndUnZip) OnEndUnZip(this, index, fName);
     ++run.extracted;
-    return;
+    return false;
   }
   if (!entry.Encrypted()) {
     if (OnBadCRC) OnBadCRC(this, int32_t(finalCrc), int32_t(entry.crc32), index);
@@ -275,12 +294,13 @@ void TVCLUnZip::ExtractEntry(Run& run, int index) {
     if (OnBadPassword) OnBadPassword(this, index, password);
     if (password != Password) {
       Password = password;
-      run.retry = true;
-    } else {
-      if (OnSkippingFile) OnSkippingFile(this, TSkipReason::srBadPassword, entry.StoredPath(), index, retry);
+      sys::RemoveFile(fName);
+      return true;
     }
+    if (OnSkippingFile) OnSkippingFile(this, TSkipReason::srBadPassword, entry.StoredPath(), index, retry);
   }
   sys::RemoveFile(fName);
+  return false;
 }
 
 }  // namespace velmora::zip

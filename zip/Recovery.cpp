@@ -1,6 +1,5 @@
 // The ZIP engine's rebuild of a catalogue from the local headers, for archives whose central
 // directory is missing or inconsistent. OS-independent.
-#include <algorithm>
 #include <vector>
 
 #include "zip/AnsiText.h"
@@ -17,9 +16,8 @@ constexpr int64_t kMessageInterval = 10240;
 constexpr uint32_t kDataDescriptorSize = 16;
 
 bool HasExeExtension(const std::string& name) {
-  const size_t nameStart = std::max(LastDelimiter(name, '\\') + 1, name.rfind('/') + 1);
-  const size_t dot = name.rfind('.');
-  return dot != std::string::npos && dot >= nameStart && SameTextAscii(name.substr(dot), ".exe");
+  const size_t dot = ExtensionStart(name);
+  return dot != std::string::npos && SameTextAscii(name.substr(dot), ".exe");
 }
 
 }  // namespace

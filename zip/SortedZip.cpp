@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <numeric>
 
 #include "zip/AnsiText.h"
@@ -24,13 +23,18 @@ int Rate(const TZipHeaderInfo& e) {
   return r > 100 ? 100 : int(r);
 }
 
-// The date as a count that orders correctly, 0 when it is not a real date.
+// The date and time as a count that orders correctly, 0 when they name no real moment: a day the
+// month does not have (30 February, 29 February outside a leap year, 31 April), or a time of
+// day past 23:59:58.
 int64_t DateValue(uint32_t dosDateTime) {
-  std::tm t{};
-  t.tm_mday = int(dosDateTime >> 16 & 0x1F);
-  t.tm_mon = int(dosDateTime >> 21 & 0x0F) - 1;
-  t.tm_year = int(dosDateTime >> 25 & 0x7F) + 80;
-  if (t.tm_mday == 0 || t.tm_mon < 0 || t.tm_mon > 11) return 0;
+  const uint32_t seconds2 = dosDateTime & 0x1F, minutes = dosDateTime >> 5 & 0x3F, hours = dosDateTime >> 11 & 0x1F;
+  const uint32_t day = dosDateTime >> 16 & 0x1F, month = dosDateTime >> 21 & 0x0F;
+  const uint32_t year = 1980 + (dosDateTime >> 25 & 0x7F);
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  static constexpr uint32_t kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1) return 0;
+  if (day > kDaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0)) return 0;
+  if (hours > 23 || minutes > 59 || seconds2 > 29) return 0;
   return int64_t(dosDateTime);
 }
 

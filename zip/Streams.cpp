@@ -1,6 +1,7 @@
 // Byte streams of the ZIP engine. OS-independent.
 #include "zip/Streams.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -56,7 +57,10 @@ bool TFileHandleStream::SetSize(int64_t size) { return file_.SetSize(size); }
 // --- TS_BufferStream ---
 
 TS_BufferStream::TS_BufferStream(TStream* underlying, size_t bufferSize, bool flushOnClose)
-    : underlying_(underlying), flushOnClose_(flushOnClose), buffer_(new uint8_t[bufferSize]), bufferSize_(bufferSize) {}
+    : underlying_(underlying),
+      flushOnClose_(flushOnClose),
+      buffer_(new uint8_t[std::max<size_t>(bufferSize, 1)]),
+      bufferSize_(std::max<size_t>(bufferSize, 1)) {}
 
 TS_BufferStream::~TS_BufferStream() { Finish(); }
 

@@ -40,7 +40,8 @@ class TFileHandleStream : public TStream {
   sys::File file_;
 };
 
-// Buffers another stream (not owned) for either reading or writing.
+// Buffers another stream (not owned) for either reading or writing. A buffer size of 0 is taken as
+// 1: a buffer without room could never take a byte, and a write would never end.
 class TS_BufferStream : public TStream {
  public:
   enum State { kEmpty = 0, kReadAhead = 1, kPendingWrite = 2 };

@@ -8,24 +8,13 @@
 
 #include "platform/SysFs.h"
 #include "zip/AnsiText.h"
+#include "zip/Restore.h"
 #include "zip/ZipErrors.h"
 #include "zip/ZipFormat.h"
 
 namespace velmora::zip {
 
 namespace {
-
-// Restores a value when the scope ends, also on an exception.
-template <typename T>
-class Restore {
- public:
-  Restore(T& target, T value) : target_(target), saved_(target) { target = value; }
-  ~Restore() { target_ = saved_; }
-
- private:
-  T& target_;
-  T saved_;
-};
 
 // The MS-DOS date and time of now, for archives that are not files.
 uint32_t NowDosDateTime() {
@@ -55,10 +44,9 @@ void TVCLUnZip::SetZipName(const std::string& newName) {
     if (!services_.PickFile(kTitleOpenZip, kFilterOpenZip, start, name)) throw EUserCanceled(kMsgCanceledZipName);
   }
   zipName_ = name;
-  // The full path up to the first "." of the file-name part.
-  const size_t nameStart = LastDelimiter(name, '\\') == std::string::npos ? 0 : LastDelimiter(name, '\\') + 1;
-  const size_t dot = name.find('.', nameStart);
-  nameWithoutExtension_ = dot == std::string::npos ? name : name.substr(0, dot);
+  // Only the last extension goes: the parts and the companion of "my.backup.zip" are
+  // "my.backup.z01" and "my.backup.zfc".
+  nameWithoutExtension_ = name.substr(0, ExtensionStart(name));
   FreeCatalogue();
   endCentral_.Reset();
   archive_.reset();
@@ -143,6 +131,9 @@ void TVCLUnZip::ClearCatalogue() {
 
 void TVCLUnZip::ReadCentralDirectory() {
   Restore<int> mode(operationMode_, 1);
+  // Every load starts as for a sound archive: a rebuild from the local headers belongs to the load
+  // that made it, not to the file that is there now.
+  badArchive_ = false;
   if (!sys::GetDosDateTime(zipName_, archiveTime_)) archiveTime_ = NowDosDateTime();
   if (catalogue_ && catalogue_->Count() > 0) FreeCatalogue();
 
@@ -191,7 +182,6 @@ void TVCLUnZip::ReadCentralDirectory() {
   }
   ReadCentralHeaders(companion_ ? companion_.get() : archive_.get());
 
-  if (endCentral_.ThisDisk() != 0 && endCentral_.commentLength != 0 && !companion_) ZipComment();
   currentDisk_ = companion_ ? 0 : int(endCentral_.ThisDisk());
   BuildSortedView(SortMode);
 }
@@ -246,7 +236,9 @@ void TVCLUnZip::ReadCentralHeaders(TStream* stream) {
       previous = nullptr;
       continue;
     }
-    if (endCentral_.ThisDisk() != 0 && entry->fileCommentLength != 0) {
+    // A comment in another part or in a companion file is read now, while that file is open: a
+    // later request would look for it in the archive file.
+    if ((endCentral_.ThisDisk() != 0 || companion_) && entry->fileCommentLength != 0) {
       const int64_t after = stream->Position();
       std::string comment(entry->fileCommentLength, '\0');
       stream->Seek(after + entry->centralExtraLength, TSeekOrigin::soBeginning);
@@ -322,13 +314,6 @@ std::string TVCLUnZip::FileComment(int index) {
   return *entry.fileComment;
 }
 
-std::string TVCLUnZip::ZipComment() {
-  if (!endCentral_.comment) {
-    endCentral_.comment = endCentral_.commentLength == 0
-                              ? std::string()
-                              : ReadCommentAt(endCentral_.commentPosition, endCentral_.commentLength);
-  }
-  return *endCentral_.comment;
-}
+std::string TVCLUnZip::ZipComment() const { return endCentral_.comment.value_or(std::string()); }
 
 }  // namespace velmora::zip

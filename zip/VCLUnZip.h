@@ -122,7 +122,7 @@ class TVCLUnZip {
   const TZipHeaderInfo& Entry(int index) const;
   std::string Filename(int index) const { return Entry(index).fileName; }
   std::string FileComment(int index);
-  std::string ZipComment();
+  std::string ZipComment() const;
   // Rebuilds the sorted view for `mode` at once and stores the mode.
   void Sort(TZipSortMode mode);
   const TEndCentral& EndCentral() const { return endCentral_; }
@@ -134,7 +134,8 @@ class TVCLUnZip {
   int HandleMessage(int messageId, const std::string& text, const std::string& caption, uint32_t flags);
 
  private:
-  struct Run;  // state of one extraction run
+  struct Run;        // what lasts for one extraction run
+  struct EntryStep;  // what one entry step works on, made new for each
 
   void OpenArchive();
   void CloseArchive();
@@ -156,31 +157,36 @@ class TVCLUnZip {
   // Opens the archive when it is not open, for a comment read; closes it again afterwards.
   std::string ReadCommentAt(int64_t position, uint16_t length);
 
-  void ExtractEntry(Run& run, int index);
+  // The selection pass and the entry steps of a run.
+  void ExtractSelected(Run& run);
+  // One entry step; true when it must run again for the same entry (a new password was given).
+  bool ExtractEntry(Run& run, int index);
   // The entry's path below DestDir in `relative`: the stored path without the first
-  // RelativePathList prefix its folder starts with, made safe by PathBelowDestDir, only the file
-  // name in a flat run, spelled as the run made it before. False when the name is refused;
-  // `relative` is then the stored path, for the skip event.
+  // RelativePathList prefix its folder starts with (in a flat run the file name alone), made safe
+  // by PathBelowDestDir and spelled as the run made it before. False when that name is refused;
+  // `relative` is then the name as it was checked, for the skip event.
   bool EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const;
   bool DecideOverwrite(Run& run, int index, std::string& fName);
+  // Creates the folder a destination path names, with its parents, when it is not there.
+  static void MakeFolderOf(const std::string& fName);
   std::unique_ptr<TLFNFileStream> CreateOutputFile(const std::string& fName, uint64_t size);
 
   // Entry data (stored copy and deflate), reading from the archive into `out`.
   void LocateEntryData(TZipHeaderInfo& entry);
   // Checks the engine's password against an encrypted entry whose data the archive is positioned
   // at, and keeps the decryptor for the entry's data.
-  bool CheckPassword(Run& run, const TZipHeaderInfo& entry);
+  bool CheckPassword(EntryStep& step);
   // Bytes of encryption header before an entry's data, and of authentication code after it.
   static uint64_t EncryptionOverhead(const TZipHeaderInfo& entry);
-  void DecodeEntryData(Run& run, TZipHeaderInfo& entry, TStream& out);
-  void CopyStored(Run& run, TZipHeaderInfo& entry, TStream& out);
-  void Inflate(Run& run, TZipHeaderInfo& entry, TStream& out);
+  void DecodeEntryData(Run& run, EntryStep& step, TStream& out);
+  void CopyStored(Run& run, EntryStep& step, TStream& out);
+  void Inflate(Run& run, EntryStep& step, TStream& out);
   class EntryBytes;
-  void DecodeOlderMethod(Run& run, TZipHeaderInfo& entry, TStream& out);
-  size_t ReadInputBlock(Run& run, TZipHeaderInfo& entry);
-  void WriteOutputBlock(Run& run, TZipHeaderInfo& entry, TStream& out, size_t count);
+  void DecodeOlderMethod(Run& run, EntryStep& step, TStream& out);
+  size_t ReadInputBlock(Run& run, EntryStep& step);
+  void WriteOutputBlock(Run& run, EntryStep& step, TStream& out, size_t count);
   void MessagePoint();
-  void Decrypt(Run& run, uint8_t* data, size_t size);
+  void Decrypt(EntryStep& step, uint8_t* data, size_t size);
 
   TZipServices& services_;
   std::string zipName_;

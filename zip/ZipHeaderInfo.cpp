@@ -157,7 +157,8 @@ bool TZipHeaderInfo::ReadCentralHeader(TStream*& stream, const TNextPartFunction
 }
 
 void TZipHeaderInfo::ApplyAesRecord() {
-  if (compressionMethod != kMethodAes || !aes) return;
+  aesMethod = compressionMethod == kMethodAes;
+  if (!aesMethod || !aes) return;
   if (aes->strength >= 1 && aes->strength <= 3) encryptionStrength = aes->strength;
   compressionMethod = aes->method;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "zip/Streams.h"
+#include "zip/ZipFormat.h"
 
 namespace velmora::zip {
 
@@ -63,6 +64,8 @@ class TZipHeaderInfo {
   std::optional<TAesRecord> aes;
   std::optional<TUnicodePathRecord> unicodePath;
   uint8_t encryptionStrength = 0;
+  // The header named method 99, WinZip AES; compressionMethod then holds the AES record's method.
+  bool aesMethod = false;
   std::optional<std::string> fileComment;  // loaded on first request
   bool matchFlag = false;
   bool fileIsOK = false;
@@ -81,7 +84,11 @@ class TZipHeaderInfo {
   void SetUncompressedSize64(uint64_t size);
   void SetLocalHeaderOffset64(uint64_t offset);
 
-  bool Encrypted() const { return (flag & 0x0001) != 0; }
+  // An entry is encrypted when flag bit 0 says so or its method was 99: a WinZip AES entry is
+  // encrypted even with bit 0 clear.
+  bool Encrypted() const { return (flag & kFlagEncrypted) != 0 || aesMethod; }
+  // Encrypted with WinZip AES rather than the traditional cipher.
+  bool AesEncrypted() const { return aesMethod; }
   std::string StoredPath() const { return directory + fileName; }
   // Sets directory and file name from a "\"-separated path and keeps the name length in step.
   void SetPath(const std::string& path);
@@ -96,7 +103,8 @@ class TZipHeaderInfo {
   bool ConvertOemName(std::string& name) const;
 
  private:
-  // For method 99: the encryption strength and the real method from the AES record.
+  // Notes whether the method just read is 99 and, with an AES record, takes the encryption strength
+  // and the real method from it. Called once, right after the header's fields are read.
   void ApplyAesRecord();
   // Walks `length` bytes of extra field at the stream's position.
   void ParseExtraFields(TStream& stream, uint16_t length);

@@ -1,6 +1,7 @@
 // The system services the ZIP engine uses. OS-independent: it forwards to platform/.
 #include "zip/ZipServices.h"
 
+#include "platform/SysFs.h"
 #include "platform/SysUi.h"
 
 namespace velmora::zip {
@@ -19,6 +20,8 @@ bool TZipServices::PickFile(const std::string& title, const std::string& filter,
                             std::string& file) {
   return sys::PickFile(title, filter, start, file);
 }
+
+bool TZipServices::FileNamesFoldCase() { return sys::NamesFoldCase(); }
 
 TZipServices& SystemZipServices() {
   static TZipServices services;

@@ -1,6 +1,6 @@
 // The system services the ZIP engine uses while it runs on the caller's thread: the message pump,
-// message boxes and the folder picker. The wizard passes its own, so that its window keeps working
-// (and its close query can run) in the middle of a run.
+// message boxes, the pickers, and what the file system makes of letter case. The wizard passes its
+// own, so that its window keeps working (and its close query can run) in the middle of a run.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,9 @@ class TZipServices {
   // Lets the user pick a file through the file-open dialog; false when cancelled.
   virtual bool PickFile(const std::string& title, const std::string& filter, const std::string& start,
                         std::string& file);
+  // Whether the file system takes names that differ only in letter case for one file (Windows).
+  // When it does not, the run itself makes such names one file, as they would be on Windows.
+  virtual bool FileNamesFoldCase();
 };
 
 // The system's own services (on POSIX: no message queue, message boxes on stderr, no picker).

@@ -236,13 +236,14 @@ class ExtractTest(unittest.TestCase):
                     self.assertTree(dest, {p: files[p] for p in written})
 
     def test_hostile_names_stay_inside_destdir(self):
-        # Entry k holds "entry k\r\n"; 0-6 lose their root, drive or UNC prefix, 7-18 are refused,
-        # 20 (case.TXT) replaces 19 (Case.txt) as it would on Windows.
+        # Entry k holds "entry k\r\n"; 0-6 lose their root, drive or device-namespace prefix (UNC
+        # names keep server and share as folders), 7-18 are refused, 20 (case.TXT) replaces 19
+        # (Case.txt) as it would on Windows.
         r, dest = self.extract(fixture("hostile-names.zip"))
         self.assertEqual(r.returncode, 1, r.stdout + r.stderr)
         self.assertEqual(r.stdout.count("skipped (cannot be created)"), 12, r.stdout)
-        kept = {0: "root.txt", 1: "back.txt", 2: "rel.txt", 3: "abs.txt", 4: "unc.txt", 5: "unc2.txt",
-                6: "long.txt", 20: "Case.txt", 21: "kept.txt"}
+        kept = {0: "root.txt", 1: "back.txt", 2: "rel.txt", 3: "abs.txt", 4: "server/share/unc.txt",
+                5: "server/share/unc2.txt", 6: "long.txt", 20: "Case.txt", 21: "kept.txt"}
         self.assertTree(dest, {name: digest(b"entry %d\r\n" % k) for k, name in kept.items()})
 
     def test_list_agrees_with_zipfile(self):

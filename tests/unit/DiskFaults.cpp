@@ -1,4 +1,4 @@
-// The test program's own open, write, mkdir and unlink (DiskFaults.h). Each passes the call to the
+// The test program's own open, write, ftruncate, mkdir and unlink (DiskFaults.h). Each passes the call to the
 // kernel through syscall() unless an armed fault names the path it touches, so the engines' file
 // layer runs unchanged and meets the fault where a real disk would raise it.
 #undef _FORTIFY_SOURCE  // the fortified headers bring their own inline open
@@ -28,6 +28,8 @@ struct Faults {
   std::string fullFolder;
   uint64_t room = 0;
   uint64_t written = 0;
+  std::string sizeFolder;  // NoRoomToSize
+  uint64_t sizeRoom = 0;
   std::vector<std::string> unwritable;
   std::vector<std::string> locked;
   bool keepOpenFiles = false;
@@ -113,6 +115,14 @@ int OpenFile(const char* path, int flags, mode_t mode) {
   return int(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
 }
 
+int SetLength(int fd, int64_t length) {
+  const Faults& f = Armed();
+  if (!f.sizeFolder.empty() && length > 0 && uint64_t(length) > f.sizeRoom && Below(PathOf(fd), f.sizeFolder)) {
+    return Refuse(ENOSPC);
+  }
+  return int(syscall(SYS_ftruncate, fd, length));
+}
+
 mode_t ModeArgument(int flags, va_list args) {
   return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? mode_t(va_arg(args, unsigned int)) : 0;
 }
@@ -127,6 +137,13 @@ void DiskFaults::FullAfter(const std::string& folder, uint64_t bytes) {
   f.fullFolder = Native(folder);
   f.room = bytes;
   f.written = 0;
+}
+
+void DiskFaults::NoRoomToSize(const std::string& folder, uint64_t bytes) {
+  Faults& f = Armed();
+  f.any = true;
+  f.sizeFolder = Native(folder);
+  f.sizeRoom = bytes;
 }
 
 void DiskFaults::Unwritable(const std::string& folder) {
@@ -179,6 +196,10 @@ ssize_t write(int fd, const void* buffer, size_t count) {
   if (n > 0) f.written += uint64_t(n);
   return n;
 }
+
+int ftruncate(int fd, off_t length) noexcept { return velmora::test::SetLength(fd, length); }
+
+int ftruncate64(int fd, off64_t length) noexcept { return velmora::test::SetLength(fd, length); }
 
 int mkdir(const char* path, mode_t mode) noexcept {
   if (Armed().any) {

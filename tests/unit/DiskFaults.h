@@ -20,6 +20,11 @@ class DiskFaults {
   // The volume holding `folder` fills up: once `bytes` more have been written into files below it,
   // writes there fail with ENOSPC (a write that crosses the limit is cut short first).
   void FullAfter(const std::string& folder, uint64_t bytes);
+  // The volume holding `folder` sets a file's whole length aside when the length is set (as a FAT
+  // volume does, and Windows on any volume) and has room for `bytes`: setting a file below it to a
+  // greater length fails with ENOSPC (the test program's own ftruncate). Writes are not limited by
+  // this.
+  void NoRoomToSize(const std::string& folder, uint64_t bytes);
   // No file or folder can be created below `folder`, nor an existing file there opened for writing
   // (EACCES). The folder itself and what it holds can still be read.
   void Unwritable(const std::string& folder);

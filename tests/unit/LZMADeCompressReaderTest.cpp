@@ -51,7 +51,7 @@ TEST(LZMADeCompressReader, EmptyArchiveGivesTrueAndWritesNothing) {
   EXPECT_TRUE(r.output.empty());
 }
 
-TEST(LZMADeCompressReader, FailuresGiveFalseLeaveTheOutputAloneAndKeepTheReason) {
+TEST(LZMADeCompressReader, FailuresGiveFalseRestoreTheOutputSizeAndKeepTheReason) {
   struct Case {
     const char* fixture;
     const char* className;
@@ -77,6 +77,14 @@ TEST(LZMADeCompressReader, FailuresGiveFalseLeaveTheOutputAloneAndKeepTheReason)
   EXPECT_FALSE(reader.DecompressStream(truncated, output));
   EXPECT_EQ(Contents(output), (Bytes{'k', 'e', 'e', 'p'}));
   EXPECT_EQ(reader.LastError().className, "ECompressDataError");
+
+  // Decoding at a position inside the output: the size and position come back, but the bytes
+  // decoded before the failure (the archive's first, "PK\3\4") stay where they were written.
+  output.SetPosition(0);
+  TLZMADeCompressReader again;  // a reader goes on with its old stream; this one starts afresh
+  EXPECT_FALSE(again.DecompressStream(truncated, output));
+  EXPECT_EQ(Contents(output), (Bytes{'P', 'K', 3, 4}));
+  EXPECT_EQ(output.Position(), 0u);
 }
 
 TEST(LZMADeCompressReader, WritesAtTheOutputPosition) {

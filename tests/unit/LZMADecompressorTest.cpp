@@ -87,6 +87,25 @@ TEST(LZMADecompressor, DictionarySizeZeroIsAccepted) {
   EXPECT_TRUE(o.bytes == Fixture("one-byte-run.plain"));
 }
 
+// The core keeps at least 4 KiB of dictionary, whatever the header says.
+TEST(LZMADecompressor, DictionariesBelow4KiBActAs4KiB) {
+  struct Case {
+    const char* stream;  // its second half repeats the first, a match that many bytes back
+    uint32_t dictionary;
+    int code;
+  } cases[] = {
+      {"match-4096", 0, 0}, {"match-4096", 1, 0},    {"match-4096", 4095, 0},
+      {"match-4097", 1, 5}, {"match-4097", 4096, 5}, {"match-4097", 4097, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.stream) + " " + std::to_string(c.dictionary));
+    const Bytes plain = Fixture(std::string(c.stream) + ".plain");
+    const Outcome o = Decode(WithHeader(Fixture(std::string(c.stream) + ".lzma"), 0x5D, c.dictionary), plain.size());
+    EXPECT_EQ(o.errorCode, c.code);
+    if (c.code == 0) EXPECT_TRUE(o.bytes == plain);
+  }
+}
+
 TEST(LZMADecompressor, LiteralSettingsBeyondTheCoreAreAnInternalError) {
   // 224 is lc 8, lp 4, pb 4: a valid header whose model needs (1846 + 768 << 12) * 2 bytes.
   ByteSource source(WithHeader(Fixture("python-eopm.lzma"), 224, 1 << 20));

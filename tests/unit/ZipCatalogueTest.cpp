@@ -213,6 +213,16 @@ TEST(ReadCatalogue, AesEntriesTakeTheirRealMethodAndStrength) {
   EXPECT_NE(e.compressionMethod, 99);
 }
 
+// Newest first; a date that is no real day counts as 0 and goes last, after the real ones, in
+// catalogue order.
+TEST(ReadCatalogue, SortingByDatePutsDatesThatAreNoRealDayLast) {
+  TVCLUnZip engine;
+  engine.SetZipName(ZipFixture("bad-dates.zip"));
+  engine.ReadCatalogue();
+  engine.Sort(TZipSortMode::ByDate);
+  EXPECT_EQ(Paths(engine), (std::vector<std::string>{"mar01.txt", "leap.txt", "old.txt", "feb30.txt", "apr31.txt"}));
+}
+
 // Adding entries one by one and all at once must give the same order in every mode, ties included.
 TEST(TSortedZip, BulkAddMatchesOneByOneInsertion) {
   std::mt19937 rng(7);

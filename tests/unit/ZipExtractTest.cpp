@@ -3,13 +3,18 @@
 #include "zip/VCLUnZip.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <ctime>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 
+#include "DiskFaults.h"
 #include "TestSupport.h"
 #include "platform/SysFs.h"
 #include "platform/ByteOrder.h"
@@ -103,14 +108,60 @@ TEST(ExtractEntries, HandlerCanRenameSkipOrStopTheRun) {
   }
 }
 
-TEST(ExtractEntries, FlatRunPutsEveryFileInDestDir) {
-  test::ScratchDir dir;
-  Recorder r(ZipFixture("infozip-stored.zip"), dir / "flat");
-  r.engine.RecreateDirs = false;
-  r.engine.ExtractEntries();
-  EXPECT_TRUE(test::FileExists(dir / "flat/c.txt"));
-  EXPECT_FALSE(sys::DirectoryExists(dir / "flat/a"));
+// An exception of any handler leaves ExtractEntries, OnUnZipComplete's too, also when a step has
+// already raised; the run still reports its end and puts its settings back, and the engine can run
+// again.
+TEST(ExtractEntries, HandlerExceptionsLeaveTheRun) {
+  struct HandlerError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
+  struct Case {
+    const char* archive;
+    int throwAtStartOf;  // the FileIndex whose OnStartUnZip raises, or -1
+    bool throwAtComplete;
+  } cases[] = {
+      {"infozip-stored.zip", -1, true},
+      {"truncated-entry.zip", -1, true},  // its last entry raises EFatalUnzipError first
+      {"infozip-stored.zip", 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.archive) + " " + std::to_string(c.throwAtStartOf));
+    test::ScratchDir dir;
+    Recorder r(ZipFixture(c.archive), dir / "out");
+    r.engine.FilesList = {"*"};
+    int completions = 0;
+    r.engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string&, bool&) {
+      if (index == c.throwAtStartOf) throw HandlerError("start");
+    };
+    r.engine.OnUnZipComplete = [&](TVCLUnZip* engine, int count) {
+      ++completions;
+      r.completeCount = count;
+      EXPECT_TRUE(engine->KeepZipOpen);  // still the run's own setting
+      if (c.throwAtComplete) throw HandlerError("complete");
+    };
+    try {
+      r.engine.ExtractEntries();
+      ADD_FAILURE() << "no exception";
+    } catch (const HandlerError& e) {
+      EXPECT_STREQ(e.what(), c.throwAtComplete ? "complete" : "start");
+    }
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(r.engine.KeepZipOpen);
+    EXPECT_TRUE(r.engine.FilesList.empty());
+    if (c.throwAtStartOf >= 0) {
+      EXPECT_EQ(r.completeCount, c.throwAtStartOf);  // every entry before it was extracted
+      EXPECT_FALSE(test::FileExists(dir / "out/" + r.engine.Entry(c.throwAtStartOf).fileName));
+    }
+    r.engine.OnStartUnZip = nullptr;
+    r.engine.OnUnZipComplete = nullptr;
+    if (c.archive != std::string("truncated-entry.zip")) {
+      const int again = r.engine.ExtractEntries();
+      EXPECT_EQ(again, r.engine.Count());
+    }
+  }
 }
+
+
 
 TEST(ExtractEntries, ReadOnlyDestinationIsReplacedOnlyWithReplaceReadOnly) {
   for (bool replace : {true, false}) {
@@ -139,6 +190,47 @@ TEST(ExtractEntries, ReadOnlyDestinationIsReplacedOnlyWithReplaceReadOnly) {
   }
 }
 
+// On a volume that sets a file's length aside when it is set, with room for the small files only:
+// the large entry is given up like one that cannot be created, and leaves no file behind.
+TEST(ExtractEntries, OutputThatCannotBeSizedIsGivenUp) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+  test::DiskFaults faults;
+  faults.NoRoomToSize(dir / "out", 1000);
+  const int extracted = r.engine.ExtractEntries();
+  EXPECT_EQ(extracted, r.engine.Count() - 1);
+  EXPECT_EQ(r.skipped, std::vector<std::string>{std::to_string(int(TSkipReason::srCreateError)) + ":" + dir / "out" +
+                                                "\\big.txt"});
+  EXPECT_FALSE(test::FileExists(dir / "out/big.txt"));
+  EXPECT_TRUE(test::FileExists(dir / "out/a/b/c.txt"));
+  EXPECT_EQ(r.totals.back(), 100);  // the run's total no longer counts it
+}
+
+// The buffer of the archive and output streams changes only how often the file system is called;
+// a StreamBufferSize of 0 is taken as 1.
+TEST(ExtractEntries, AnyStreamBufferSizeGivesTheSameFiles) {
+  const auto contents = [](const std::string& root) {
+    std::map<std::string, test::Bytes> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+      if (e.is_regular_file()) files[std::filesystem::relative(e.path(), root).string()] = test::ReadFile(e.path());
+    }
+    return files;
+  };
+  test::ScratchDir dir;
+  std::map<std::string, test::Bytes> expected;
+  for (size_t size : {8192, 0, 1, 3}) {
+    SCOPED_TRACE(size);
+    const std::string out = dir / std::to_string(size);
+    Recorder r(ZipFixture("infozip-deflate.zip"), out);
+    r.engine.StreamBufferSize = size;
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_EQ(extracted, r.engine.Count());
+    if (expected.empty()) expected = contents(out);
+    EXPECT_EQ(contents(out), expected);
+  }
+  EXPECT_EQ(expected.size(), 25u);
+}
+
 TEST(ExtractEntries, OverwriteModesAndThePromptThroughTheMessageChannel) {
   test::ScratchDir dir;
   ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
@@ -159,6 +251,86 @@ TEST(ExtractEntries, OverwriteModesAndThePromptThroughTheMessageChannel) {
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0], "196|Replace existing file c.txt?|File Exists Alert|4");
     EXPECT_NE(test::ReadFile(dir / "prompt/a/b/c.txt"), (test::Bytes{'o', 'l', 'd'}));
+  }
+}
+
+// The name a handler gives the entry is the one the overwrite decision looks at, the one written
+// and the one OnEndUnZip reports; the folder it names is made first.
+TEST(ExtractEntries, TheOverwriteDecisionLooksAtTheNameAHandlerGave) {
+  const test::Bytes old{'o', 'l', 'd'};
+  struct Case {
+    const char* what;
+    TUZOverwriteMode mode;
+    const char* renamedTo;  // below the scratch folder
+    bool byPrompt;          // renamed by OnPromptForOverwrite, else by OnStartUnZip
+    bool written;
+  } cases[] = {
+      {"to a file that exists, mode Never", TUZOverwriteMode::Never, "taken.txt", false, false},
+      {"away from the file that exists, mode Never", TUZOverwriteMode::Never, "new/free.txt", false, true},
+      {"by the prompt, away from the file that exists", TUZOverwriteMode::Prompt, "new/prompted.txt", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::ScratchDir dir;
+    ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
+    test::WriteFile(dir / "out/a/b/c.txt", old);
+    test::WriteFile(dir / "taken.txt", old);
+    const std::string renamed = dir / c.renamedTo;
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+    r.engine.OverwriteMode = c.mode;
+    const auto rename = [&](int index, std::string& name) {
+      if (r.engine.Entry(index).fileName == "c.txt") name = renamed;
+    };
+    if (c.byPrompt) {
+      r.engine.OnPromptForOverwrite = [&](TVCLUnZip*, bool& overwrite, int index, std::string& name) {
+        rename(index, name);
+        overwrite = true;
+      };
+    } else {
+      r.engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string& name, bool&) { rename(index, name); };
+    }
+    r.engine.ExtractEntries();
+    EXPECT_EQ(test::ReadFile(dir / "out/a/b/c.txt"), old);  // the destination it was named for
+    const bool ended = std::find(r.ended.begin(), r.ended.end(), renamed) != r.ended.end();
+    EXPECT_EQ(ended, c.written);
+    if (c.written) {
+      const std::string nested = "nested three deep\r\n";  // a/b/c.txt
+      EXPECT_EQ(test::ReadFile(renamed), test::Bytes(nested.begin(), nested.end()));
+      EXPECT_TRUE(r.skipped.empty());
+    } else {
+      EXPECT_EQ(test::ReadFile(renamed), old);
+      EXPECT_EQ(r.skipped, std::vector<std::string>{std::to_string(int(TSkipReason::srNoOverwrite)) + ":" + renamed});
+    }
+  }
+}
+
+// ifNewer and ifOlder compare the entry's date (2024-01-02) with the existing file's.
+TEST(ExtractEntries, OverwriteIfNewerOrOlderComparesTheDates) {
+  const test::Bytes old{'o', 'l', 'd'};
+  const std::time_t in2020 = 1590969600, in2028 = 1843430400;  // 2020-06-01 and 2028-06-01
+  struct Case {
+    TUZOverwriteMode mode;
+    std::time_t existing;
+    bool overwritten;
+  } cases[] = {
+      {TUZOverwriteMode::ifNewer, in2020, true},
+      {TUZOverwriteMode::ifNewer, in2028, false},
+      {TUZOverwriteMode::ifOlder, in2020, false},
+      {TUZOverwriteMode::ifOlder, in2028, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(int(c.mode)) + " " + std::to_string(c.existing));
+    test::ScratchDir dir;
+    ASSERT_TRUE(sys::ForceDirectories(dir / "out/a/b"));
+    const std::string existing = dir / "out/a/b/c.txt";
+    test::WriteFile(existing, old);
+    const struct timespec times[2] = {{c.existing, 0}, {c.existing, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, existing.c_str(), times, 0), 0);
+    Recorder r(ZipFixture("infozip-stored.zip"), dir / "out");
+    r.engine.OverwriteMode = c.mode;
+    r.engine.ExtractEntries();
+    EXPECT_EQ(test::ReadFile(existing) != old, c.overwritten);
+    EXPECT_EQ(r.skipped.size(), c.overwritten ? 0u : 1u);
   }
 }
 
@@ -196,6 +368,28 @@ TEST(ExtractEntries, DamagedEntries) {
   }
 }
 
+// OnBadCRC gets the CRC of the bytes really written and the stored one, both as signed 32-bit
+// values, as an independent CRC of the damaged entry's data in the archive says.
+TEST(ExtractEntries, BadCrcReportsTheComputedAndTheStoredValue) {
+  const test::Bytes zip = test::ReadFile(ZipFixture("crc-mismatch.zip"));
+  // damaged.txt is the first entry, stored: its data follows its local header at offset 0.
+  const size_t data = 30 + ReadLE16(&zip[26]) + ReadLE16(&zip[28]);
+  const uint32_t computed = uint32_t(crc32(0, &zip[data], uInt(ReadLE32(&zip[18]))));
+  const uint32_t stored = ReadLE32(&zip[14]);
+  ASSERT_NE(computed, stored);
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("crc-mismatch.zip"), dir / "out");
+  std::vector<std::pair<int32_t, int32_t>> reported;
+  r.engine.OnBadCRC = [&](TVCLUnZip*, int32_t calc, int32_t storedCrc, int index) {
+    EXPECT_EQ(index, 0);
+    reported.emplace_back(calc, storedCrc);
+  };
+  r.engine.ExtractEntries();
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], std::make_pair(int32_t(computed), int32_t(stored)));
+  EXPECT_LT(reported[0].second, 0);  // this entry's CRC has its top bit set: it arrives negative
+}
+
 TEST(ExtractEntries, NamesWithParentComponentsNeverLeaveDestDir) {
   test::ScratchDir dir;
   Recorder r(ZipFixture("dotdot.zip"), dir / "inside/out");
@@ -218,12 +412,14 @@ TEST(PathBelowDestDir, DropsPrefixesAndRefusesNamesWindowsWouldNotKeep) {
       {"a\\b.txt", "a\\b.txt"}, {"a/b/", "a\\b\\"}, {"", ""}, {"./x", "x"}, {"a//./b", "a\\b"}, {"./", ""},
       {"a\\.", refused}, {" lead", " lead"}, {"..x", "..x"}, {"console.txt", "console.txt"},
       {"com10", "com10"}, {"lpt", "lpt"}, {"COM.txt", "COM.txt"}, {"auxiliary\\nullx", "auxiliary\\nullx"},
-      // Root, drive, UNC and device-namespace prefixes are dropped.
-      {"\\x.txt", "x.txt"}, {"/x.txt", "x.txt"}, {"\\\\\\x", refused}, {"C:x.txt", "x.txt"}, {"c:/d/x", "d\\x"},
-      {"C:\\\\x", "x"}, {"\\\\server\\share\\x.txt", "x.txt"}, {"//server/share/d/x.txt", "d\\x.txt"},
-      {"\\\\?\\C:\\x.txt", "x.txt"}, {"\\\\?\\UNC\\server\\share\\x", "server\\share\\x"}, {"\\\\server\\", ""},
+      // Root, drive and device-namespace prefixes are dropped; a UNC server and share stay as folders.
+      {"\\x.txt", "x.txt"}, {"/x.txt", "x.txt"}, {"\\\\\\x", "x"}, {"C:x.txt", "x.txt"}, {"c:/d/x", "d\\x"},
+      {"C:\\\\x", "x"}, {"\\\\server\\share\\x.txt", "server\\share\\x.txt"},
+      {"//server/share/d/x.txt", "server\\share\\d\\x.txt"}, {"\\\\server\\", "server\\"},
+      {"\\\\server\\share", "server\\share"}, {"\\\\?\\C:\\x.txt", "x.txt"}, {"//./c:/x", "x"},
+      {"\\\\?\\UNC\\server\\share\\x", "server\\share\\x"}, {"\\\\?\\unc\\s\\h\\x", "s\\h\\x"},
       // ... but a name that is all prefix names no file, and a drive further in is a bad character.
-      {"C:", refused}, {"\\\\server\\share", refused}, {"\\\\.\\NUL", refused}, {"\\C:\\x", refused},
+      {"C:", refused}, {"\\\\?\\C:", refused}, {"\\\\.\\NUL", refused}, {"\\C:\\x", refused},
       // Parent components.
       {"..\\x", refused}, {"a/../../x", refused}, {"a\\..", refused}, {"../", refused}, {"...", refused},
       // Device names, with any extension, in any component, in any case.
@@ -243,33 +439,49 @@ TEST(PathBelowDestDir, DropsPrefixesAndRefusesNamesWindowsWouldNotKeep) {
   for (const Case& c : cases) EXPECT_EQ(PathBelowDestDir(c.stored), c.below) << c.stored;
 }
 
+// Where the file layer tells case apart, a later name that differs only in case takes the first
+// spelling; where it folds case itself, every name stays as formed.
 TEST(PathBelowDestDir, LaterNamesDifferingOnlyInCaseTakeTheFirstSpelling) {
-  TMadeNames made;
-  RememberMade(made, "Dir\\Case.txt");
-  RememberMade(made, "Empty\\");
-  RememberMade(made, "\x81\x41.txt");  // a two-byte character whose trail byte is "A"
-  struct Case {
-    std::string relative, respelled;
-  } cases[] = {
-      {"dir\\CASE.TXT", "Dir\\Case.txt"}, {"DIR\\other.txt", "Dir\\other.txt"}, {"empty\\x\\", "Empty\\x\\"},
-      {"dir\\case.txt\\below", "Dir\\Case.txt\\below"}, {"new\\Case.txt", "new\\Case.txt"},
-      {"\x81\x61.txt", "\x81\x61.txt"},  // another character, not another case
-      {"\x81\x41.TXT", "\x81\x41.txt"},
-  };
-  for (const Case& c : cases) {
-    std::string relative = c.relative;
-    RespellAsMade(made, relative);
-    EXPECT_EQ(relative, c.respelled) << c.relative;
+  for (bool layerFoldsCase : {false, true}) {
+    SCOPED_TRACE(layerFoldsCase);
+    TMadeNames made(layerFoldsCase);
+    made.Remember("Dir\\Case.txt");
+    made.Remember("Empty\\");
+    made.Remember("\x81\x41.txt");  // a two-byte character whose trail byte is "A"
+    struct Case {
+      std::string relative, respelled;
+    } cases[] = {
+        {"dir\\CASE.TXT", "Dir\\Case.txt"}, {"DIR\\other.txt", "Dir\\other.txt"}, {"empty\\x\\", "Empty\\x\\"},
+        {"dir\\case.txt\\below", "Dir\\Case.txt\\below"}, {"new\\Case.txt", "new\\Case.txt"},
+        {"\x81\x61.txt", "\x81\x61.txt"},  // another character, not another case
+        {"\x81\x41.TXT", "\x81\x41.txt"},
+    };
+    for (const Case& c : cases) {
+      std::string relative = c.relative;
+      made.Respell(relative);
+      EXPECT_EQ(relative, layerFoldsCase ? c.relative : c.respelled) << c.relative;
+    }
   }
 }
 
+// hostile-names.zip: 0-6 carry a root, drive, UNC or device-namespace prefix, 7-18 are refused
+// (18 is the folder entry ../up/), 19 Case.txt and 20 case.TXT, 21 kept.txt; entry k holds
+// "entry k\r\n".
+test::Bytes HostileContent(int k) {
+  const std::string text = "entry " + std::to_string(k) + "\r\n";
+  return test::Bytes(text.begin(), text.end());
+}
+
+// Every file and folder below `root`, by its path relative to it.
+std::set<std::string> Tree(const std::string& root) {
+  std::set<std::string> paths;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    paths.insert(std::filesystem::relative(e.path(), root).string());
+  }
+  return paths;
+}
+
 TEST(ExtractEntries, HostileNamesNeverLeaveDestDir) {
-  // hostile-names.zip: 0-6 carry a root, drive or UNC prefix, 7-18 are refused (18 is the folder
-  // entry ../up/), 19 Case.txt and 20 case.TXT, 21 kept.txt; entry k holds "entry k\r\n".
-  const auto content = [](int k) {
-    const std::string text = "entry " + std::to_string(k) + "\r\n";
-    return test::Bytes(text.begin(), text.end());
-  };
   for (TUZOverwriteMode mode : {TUZOverwriteMode::Always, TUZOverwriteMode::Never}) {
     SCOPED_TRACE(int(mode));
     test::ScratchDir dir;
@@ -290,16 +502,99 @@ TEST(ExtractEntries, HostileNamesNeverLeaveDestDir) {
     std::vector<std::string> outside;
     for (const auto& e : std::filesystem::directory_iterator(dir / "parent")) outside.push_back(e.path().filename());
     EXPECT_EQ(outside, std::vector<std::string>{"dest"});
-    std::set<std::string> written;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(dir / "parent/dest")) {
-      written.insert(std::filesystem::relative(e.path(), dir / "parent/dest").string());
-    }
-    EXPECT_EQ(written, (std::set<std::string>{"root.txt", "back.txt", "rel.txt", "abs.txt", "unc.txt", "unc2.txt",
-                                              "long.txt", "Case.txt", "kept.txt"}));
-    EXPECT_EQ(test::ReadFile(dir / "parent/dest/unc.txt"), content(4));
+    EXPECT_EQ(Tree(dir / "parent/dest"),
+              (std::set<std::string>{"root.txt", "back.txt", "rel.txt", "abs.txt", "server", "server/share",
+                                     "server/share/unc.txt", "server/share/unc2.txt", "long.txt", "Case.txt",
+                                     "kept.txt"}));
+    EXPECT_EQ(test::ReadFile(dir / "parent/dest/server/share/unc.txt"), HostileContent(4));
     // case.TXT is Case.txt again, as on Windows: replaced or kept by the overwrite rule.
-    EXPECT_EQ(test::ReadFile(dir / "parent/dest/Case.txt"), content(mode == TUZOverwriteMode::Always ? 20 : 19));
+    EXPECT_EQ(test::ReadFile(dir / "parent/dest/Case.txt"), HostileContent(mode == TUZOverwriteMode::Always ? 20 : 19));
   }
+}
+
+TEST(ExtractEntries, FlatRunPutsEveryFileInDestDir) {
+  test::ScratchDir dir;
+  Recorder r(ZipFixture("infozip-stored.zip"), dir / "flat");
+  r.engine.RecreateDirs = false;
+  r.engine.ExtractEntries();
+  EXPECT_TRUE(test::FileExists(dir / "flat/c.txt"));
+  EXPECT_FALSE(sys::DirectoryExists(dir / "flat/a"));
+}
+
+// A flat run writes each file under its own name straight into DestDir, and only that name is
+// checked: the folders it leaves out neither refuse an entry nor lead it elsewhere.
+TEST(ExtractEntries, FlatRunChecksOnlyTheNameItWrites) {
+  const auto entry = [](int k) { return "entry " + std::to_string(k) + "\r\n"; };
+  struct Case {
+    const char* archive;
+    std::vector<int> refused;
+    std::map<std::string, std::string> written;  // name: content
+  } cases[] = {
+      {"dotdot.zip",
+       {},
+       {{"evil.txt", "outside 1\r\n"}, {"evil2.txt", "outside 2\r\n"}, {"evil3.txt", "outside 3\r\n"},
+        {"good.txt", "inside\r\n"}}},
+      // Refused: CON, nul.txt, Aux.tar.gz, LPT9, prn, a., "b ", ads:stream.txt and q?.txt. dev/COM1/x.txt
+      // and then dot./x.txt become x.txt; the folder entry ../up/ is not selected.
+      {"hostile-names.zip",
+       {7, 8, 9, 11, 12, 13, 14, 16, 17},
+       {{"root.txt", entry(0)}, {"back.txt", entry(1)}, {"rel.txt", entry(2)}, {"abs.txt", entry(3)},
+        {"unc.txt", entry(4)}, {"unc2.txt", entry(5)}, {"long.txt", entry(6)}, {"x.txt", entry(15)},
+        {"Case.txt", entry(20)}, {"kept.txt", entry(21)}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.archive);
+    test::ScratchDir dir;
+    Recorder r(ZipFixture(c.archive), dir / "parent/flat");
+    r.engine.RecreateDirs = false;
+    std::vector<int> refused;
+    r.engine.OnSkippingFile = [&](TVCLUnZip*, TSkipReason reason, const std::string&, int index, bool&) {
+      EXPECT_EQ(reason, TSkipReason::srCreateError);
+      refused.push_back(index);
+    };
+    r.engine.ExtractEntries();
+    EXPECT_EQ(refused, c.refused);
+    std::vector<std::string> outside;
+    for (const auto& e : std::filesystem::directory_iterator(dir / "parent")) outside.push_back(e.path().filename());
+    EXPECT_EQ(outside, std::vector<std::string>{"flat"});
+    std::map<std::string, std::string> written;
+    for (const std::string& name : Tree(dir / "parent/flat")) {
+      const test::Bytes data = test::ReadFile(dir / "parent/flat/" + name);
+      written[name] = std::string(data.begin(), data.end());
+    }
+    EXPECT_EQ(written, c.written);
+  }
+}
+
+// The property of the file layer decides: where the file system folds case itself (Windows), the
+// engine hands case.TXT on as it formed it; where it does not (the host's own layer), the engine
+// respells it as the Case.txt it made first. Both run here on the host's case-keeping file system.
+TEST(ExtractEntries, CaseIsFoldedByTheFileLayerOrByTheRun) {
+  struct Layer : TZipServices {
+    bool folds = false;
+    bool FileNamesFoldCase() override { return folds; }
+  };
+  for (bool folds : {false, true}) {
+    SCOPED_TRACE(folds);
+    test::ScratchDir dir;
+    Layer layer;
+    layer.folds = folds;
+    TVCLUnZip engine(layer);
+    engine.SetZipName(ZipFixture("hostile-names.zip"));
+    engine.SetDestDir(dir / "dest");
+    engine.DoAll = true;
+    engine.RecreateDirs = true;
+    engine.OverwriteMode = TUZOverwriteMode::Always;
+    std::string formed;
+    engine.OnStartUnZip = [&](TVCLUnZip*, int index, std::string& name, bool&) {
+      if (index == 20) formed = name;
+    };
+    engine.ExtractEntries();
+    EXPECT_EQ(formed, dir / "dest" + (folds ? "\\case.TXT" : "\\Case.txt"));
+    EXPECT_EQ(test::FileExists(dir / "dest/case.TXT"), folds);
+    EXPECT_EQ(test::ReadFile(dir / "dest/Case.txt"), HostileContent(folds ? 19 : 20));
+  }
+  EXPECT_FALSE(SystemZipServices().FileNamesFoldCase());  // the host's layer keeps case apart
 }
 
 TEST(Percent, RoundsToNearestWithTiesToEven) {
@@ -448,6 +743,54 @@ TEST(ExtractEncrypted, PasswordRightWrongAndSuppliedOnTheSecondTry) {
       EXPECT_EQ(extracted, r.engine.Count());
       EXPECT_EQ(asked, 1);  // the new password stays for the later entries
       EXPECT_EQ(r.engine.Password, "secret");
+    }
+  }
+}
+
+// Plain entries that a second run of the writer added after encrypted ones: each is judged on its
+// own, whatever cipher the entry before it used.
+TEST(ExtractEncrypted, PlainEntriesAfterEncryptedOnesExtract) {
+  for (const char* archive : {"7zz-aes-then-plain.zip", "infozip-traditional-then-plain.zip"}) {
+    SCOPED_TRACE(archive);
+    test::ScratchDir dir;
+    Recorder r(CryptoFixture(archive), dir / "out");
+    r.engine.Password = "secret";
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_EQ(extracted, r.engine.Count());
+    EXPECT_TRUE(r.badCrc.empty());
+    EXPECT_TRUE(r.skipped.empty());
+    for (const char* path : {"data.bin", "docs/notes.txt", "empty.txt", "readme.txt", "tiny.bin"}) {
+      EXPECT_EQ(test::ReadFile(dir / "out/" + path), test::ReadFile(CryptoFixture("plain/") + path)) << path;
+    }
+  }
+}
+
+// Method 99 alone makes an entry encrypted: the AES archive with flag bit 0 cleared in every local
+// (+6) and central (+8) header still needs its password, and still opens with it.
+TEST(ExtractEncrypted, MethodAesWithoutTheEncryptedFlagIsStillEncrypted) {
+  const std::string original = CryptoFixture("7zz-aes256-stored.zip");
+  test::Bytes zip = test::ReadFile(original);
+  TVCLUnZip probe;
+  probe.SetZipName(original);
+  probe.ReadCatalogue();
+  for (int i = 0; i < probe.Count(); ++i) {
+    zip[size_t(probe.Entry(i).LocalHeaderOffset64()) + 6] &= 0xFE;
+    zip[size_t(probe.Entry(i).centralOffset) + 8] &= 0xFE;
+  }
+  test::ScratchDir dir;
+  test::WriteFile(dir / "unflagged.zip", zip);
+  for (const std::string password : {"", "secret"}) {
+    SCOPED_TRACE(password);
+    Recorder r(dir / "unflagged.zip", dir / ("out-" + password));
+    r.engine.Password = password;
+    const int extracted = r.engine.ExtractEntries();
+    if (password.empty()) {
+      EXPECT_EQ(extracted, 0);
+      EXPECT_EQ(r.skipped.size(), size_t(r.engine.Count()));
+      EXPECT_EQ(test::EntriesUnder(dir / "out-", /*filesOnly=*/true), 0u);
+    } else {
+      EXPECT_EQ(extracted, r.engine.Count());
+      EXPECT_EQ(test::ReadFile(dir / "out-secret/data.bin"), test::ReadFile(CryptoFixture("plain/data.bin")));
     }
   }
 }

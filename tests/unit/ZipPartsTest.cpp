@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <utime.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
 #include "TestSupport.h"
 #include "zip/ZipErrors.h"
 
@@ -48,6 +54,46 @@ TEST(MultiPart, SplitSetReadFromItsLastPartWithPartNamesFromTheHandler) {
   ASSERT_FALSE(asked.empty());
   EXPECT_EQ(asked.front(), std::make_pair(1, TSplitPartType::spFirst));
   EXPECT_EQ(test::ReadFile(dir / "out/part-3.bin").size(), 50000u);
+}
+
+TEST(MultiPart, DefaultPartNamesReplaceOnlyTheLastExtension) {
+  test::ScratchDir dir;
+  for (int n = 1;; ++n) {
+    char part[16];
+    std::snprintf(part, sizeof part, "split.z%02d", n);
+    if (!test::FileExists(ZipFixture(part))) break;
+    test::WriteFile(dir / ("my." + std::string(part)), test::ReadFile(ZipFixture(part)));
+  }
+  test::WriteFile(dir / "my.split.zip", test::ReadFile(ZipFixture("split.zip")));
+  TVCLUnZip engine;
+  engine.SetZipName(dir / "my.split.zip");
+  engine.ReadCatalogue();
+  ASSERT_EQ(engine.Count(), 5);
+  EXPECT_EQ(ExtractAll(engine, dir / "out"), 5);  // my.split.z01 ..., not my.z01
+  EXPECT_EQ(test::ReadFile(dir / "out/part-3.bin").size(), 50000u);
+}
+
+// The archive comment is the one in the part that holds the end record, also when the directory
+// ends in an earlier part (the boundary set), before and after the run has moved through the parts.
+TEST(MultiPart, ArchiveCommentComesFromThePartHoldingTheEndRecord) {
+  const struct {
+    const char* archive;
+    std::string comment;
+    int entries;
+  } sets[] = {
+      {"split.zip", "Velmora split set\r\nthe comment stands in the last part", 5},
+      {"boundary.zip", "boundary comment", 2},
+  };
+  for (const auto& set : sets) {
+    SCOPED_TRACE(set.archive);
+    test::ScratchDir dir;
+    TVCLUnZip engine;
+    engine.SetZipName(ZipFixture(set.archive));
+    engine.ReadCatalogue();
+    EXPECT_EQ(engine.ZipComment(), set.comment);
+    EXPECT_EQ(ExtractAll(engine, dir / "out"), set.entries);
+    EXPECT_EQ(engine.ZipComment(), set.comment);
+  }
 }
 
 TEST(MultiPart, ClassicNamesAndAMissingPart) {
@@ -128,12 +174,45 @@ TEST(Recovery, RebuildsTheCatalogueFromLocalHeadersInTheirOrder) {
   EXPECT_THROW(strict.ReadCatalogue(), ENotAZipFile);
 }
 
-TEST(Recovery, CompanionFileCarriesTheCentralDirectory) {
-  TVCLUnZip engine;
-  engine.SetZipName(ZipFixture("companion.zip"));
-  engine.ReadCatalogue();
-  EXPECT_EQ(engine.Count(), 3);
+// A damaged archive rebuilt from its local headers, then replaced by an intact one: the next load
+// reads the intact archive's own directory.
+TEST(Recovery, AReplacedArchiveIsReadAfreshAfterARebuild) {
   test::ScratchDir dir;
+  const std::string path = dir / "archive.zip";
+  test::WriteFile(path, test::ReadFile(ZipFixture("recover-cut.zip")));
+  TVCLUnZip engine;
+  engine.IncompleteZipMode = TIncompleteZipMode::izAssumeBad;
+  engine.SetZipName(path);
+  engine.ReadCatalogue();
+  ASSERT_EQ(engine.Count(), 3);
+
+  TVCLUnZip fresh;
+  fresh.SetZipName(ZipFixture("infozip-stored.zip"));
+  fresh.ReadCatalogue();
+  test::WriteFile(path, test::ReadFile(ZipFixture("infozip-stored.zip")));
+  const struct utimbuf later = {std::time(nullptr) + 60, std::time(nullptr) + 60};  // another DOS time
+  ASSERT_EQ(utime(path.c_str(), &later), 0);
+  engine.ReadCatalogue();
+  EXPECT_EQ(engine.Count(), fresh.Count());
+  EXPECT_EQ(engine.Entry(engine.Count() - 1).StoredPath(), fresh.Entry(fresh.Count() - 1).StoredPath());
+}
+
+TEST(Recovery, CompanionFileCarriesTheCentralDirectory) {
+  // The companion's name replaces only the archive's last extension.
+  test::ScratchDir dir;
+  test::WriteFile(dir / "my.backup.zip", test::ReadFile(ZipFixture("companion.zip")));
+  test::WriteFile(dir / "my.backup.zfc", test::ReadFile(ZipFixture("companion.zfc")));
+  TVCLUnZip engine;
+  engine.SetZipName(dir / "my.backup.zip");
+  engine.ReadCatalogue();
+  ASSERT_EQ(engine.Count(), 3);
+  // The comments are the companion's.
+  EXPECT_EQ(engine.ZipComment(), "companion comment");
+  for (int i = 0; i < engine.Count(); ++i) {
+    std::string name = engine.Entry(i).StoredPath();
+    std::replace(name.begin(), name.end(), '\\', '/');
+    EXPECT_EQ(engine.FileComment(i), "about " + name);
+  }
   EXPECT_EQ(ExtractAll(engine, dir / "out"), 3);
 }
 
