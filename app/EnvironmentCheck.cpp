@@ -19,13 +19,13 @@ constexpr uint32_t kRunningProductFlags = kMbTopmost | kMbIconQuestion | kMbRetr
 
 bool TSetupWizard::CheckEnvironment() {
   window_.tmReCheck.tag = 0;
-  window_.Control("RzBmpButton30").tag = 0;
+  window_.Control(ControlId::RzBmpButton30).tag = 0;
   try {
     const std::string uninstaller = platform_.RegReadString(RegistryRoot::kLocalMachine, kUninstallKey, kUninstallStringValue);
     if (!platform_.FileExists(uninstaller)) {
-      window_.Control("RzBmpButton30").tag = 0;
+      window_.Control(ControlId::RzBmpButton30).tag = 0;
     } else {
-      window_.Control("RzBmpButton30").tag = 1;
+      window_.Control(ControlId::RzBmpButton30).tag = 1;
       if (platform_.ShowMessageBox(kRemoveEarlierQuestion, kRemoveEarlierFlags, true) != kIdYes) {
         window_.hidden = true;
         ProcessMessages();
@@ -35,8 +35,8 @@ bool TSetupWizard::CheckEnvironment() {
       platform_.ExecuteShell(host_.ApplicationWindow(), "", uninstaller, std::to_string(host_.WizardWindow()), "",
                              kShowNormal);
       window_.tmReCheck.tag = 1;
-      window_.Control("RzBmpButton30").enabled = true;
-      window_.Control("RzBmpButton29").enabled = true;
+      window_.Control(ControlId::RzBmpButton30).enabled = true;
+      window_.Control(ControlId::RzBmpButton29).enabled = true;
     }
   } catch (const ERegistryException&) {
     // No earlier installation registered, or its entry cannot be read.

@@ -25,17 +25,17 @@ void TSetupWizard::RzBmpButton20Click() {
   const std::string product = session_.InstallFolder + kProductExe;
   const std::string productLink = std::string(kProductName) + kLinkExtension;
   TInstallLog& log = session_.InstallLog;
-  if (window_.Control("ch2").checked) SetHomePage(kMakerUrl);
-  if (window_.Control("ch3").checked) {
+  if (window_.Control(ControlId::ch2).checked) SetHomePage(kMakerUrl);
+  if (window_.Control(ControlId::ch3).checked) {
     const std::string desktop = WithTrailingBackslash(platform_.SpecialFolderByPath(SpecialFolder::kDesktop));
     CreateShortcut(product, desktop + productLink);
     log.Append(kFileLinePrefix + desktop + productLink);
   }
-  if (window_.Control("ch4").checked) {
+  if (window_.Control(ControlId::ch4).checked) {
     CreateShortcut(product, GetQuickLaunchFolder() + productLink);
     log.Append(kFileLinePrefix + GetQuickLaunchFolder() + productLink);
   }
-  if (window_.Control("ch1").checked) {
+  if (window_.Control(ControlId::ch1).checked) {
     platform_.ExecuteShell(host_.WizardWindow(), "open", product, "", session_.InstallFolder, kShowHide);
   }
 

@@ -55,15 +55,15 @@ std::string AfterLastSeparator(const std::string& path) {
 
 }  // namespace
 
-std::string TSetupWizard::SetupFolder() { return WithTrailingBackslash(window_.Control("edtSetupPath").text); }
+std::string TSetupWizard::SetupFolder() { return WithTrailingBackslash(window_.Control(ControlId::edtSetupPath).text); }
 
 void TSetupWizard::SetStatus(const std::string& text) {
-  window_.SetText("lbInfo", text);
+  window_.SetText(ControlId::lbInfo, text);
   host_.Refresh();
 }
 
 void TSetupWizard::RzBmpButton8Click() {
-  const std::string typed = window_.Control("edtSetupPath").text;
+  const std::string typed = window_.Control(ControlId::edtSetupPath).text;
   if (!platform_.DirectoryExists(typed)) platform_.MakeDirectory(typed);
   session_.InstallFolder = WithTrailingBackslash(typed);
   progressPercent_ = 0;
@@ -188,9 +188,9 @@ bool TSetupWizard::ExtractArchive() {
   } catch (const std::exception&) {
   }
   try {
-    const std::string dataFolder = window_.Control("rb1").checked
+    const std::string dataFolder = window_.Control(ControlId::rb1).checked
                                        ? SetupFolder()
-                                       : WithTrailingBackslash(window_.Control("edtUserpath").text);
+                                       : WithTrailingBackslash(window_.Control(ControlId::edtUserpath).text);
     platform_.WriteIniString(session_.InstallFolder + kStationIni, kStationSection, kStationKey, dataFolder);
   } catch (const std::exception&) {
   }
@@ -216,7 +216,7 @@ void TSetupWizard::ZipTotalPercentDone(zip::TVCLUnZip*, int percent) {
 
 void TSetupWizard::UpdateProgressBar() {
   progressPercent_ = progressPercent_ < 0 ? 0 : progressPercent_ > 100 ? 100 : progressPercent_;
-  TControlState& bar = window_.Control("imgbar");
+  TControlState& bar = window_.Control(ControlId::imgbar);
   const int width = progressPercent_ * bar.tag / 100;
   // The engine reports for every block it writes, mostly with an unchanged percentage; a repaint
   // costs several round trips to the window system and would show nothing new.

@@ -3,6 +3,8 @@
 // OS-independent.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <stdexcept>
 
 #include "app/ProductContract.h"
 #include "app/SetupWizard.h"
@@ -24,122 +26,126 @@ int PageHeight(int /*tag*/) { return ui::kPageHeight; }
 
 int RoundHalfEven(double value) { return int(std::nearbyint(value)); }
 
-constexpr int kFullBarWidth = 466;
-constexpr int kSkinExcluded = 99;
-
-// The host part of the maker's web address.
-std::string MakerHost() {
-  std::string url = kMakerUrl;
-  const size_t scheme = url.find("://");
-  if (scheme != std::string::npos) url.erase(0, scheme + 3);
-  return url.substr(0, url.find('/'));
-}
+// The click handlers the window description binds controls to, by the names it gives them. The
+// Back button of the features page is bound but never enabled, so its handler does nothing.
+struct NamedClickHandler {
+  const char* name;
+  TSetupWizard::ClickHandler handler;
+};
+constexpr NamedClickHandler kClickHandlers[] = {
+    {"btTurnBackSetupClick", &TSetupWizard::btTurnBackSetupClick},
+    {"RzBmpButton23Click", &TSetupWizard::btTurnBackSetupClick},
+    {"RzBmpButton26Click", &TSetupWizard::btTurnBackSetupClick},
+    {"RzBmpButton15Click", &TSetupWizard::btTurnBackSetupClick},
+    {"RzBmpButton25Click", &TSetupWizard::RzBmpButton25Click},
+    {"RzBmpButton29Click", &TSetupWizard::RzBmpButton29Click},
+    {"RzBmpButton30Click", &TSetupWizard::RzBmpButton30Click},
+    {"RzBmpButton16Click", nullptr},
+    {"RzBmpButton1Click", &TSetupWizard::RzBmpButton1Click},
+    {"chbAgreeClick", &TSetupWizard::chbAgreeClick},
+    {"btNext2Click", &TSetupWizard::btNext2Click},
+    {"RzBmpButton22Click", &TSetupWizard::RzBmpButton22Click},
+    {"RzBmpButton10Click", &TSetupWizard::RzBmpButton10Click},
+    {"rb1Click", &TSetupWizard::rb1Click},
+    {"RzBmpButton11Click", &TSetupWizard::RzBmpButton11Click},
+    {"RzBmpButton9Click", &TSetupWizard::RzBmpButton9Click},
+    {"RzBmpButton8Click", &TSetupWizard::RzBmpButton8Click},
+    {"RzBmpButton20Click", &TSetupWizard::RzBmpButton20Click},
+};
 
 }  // namespace
 
 TSetupWizard::TSetupWizard(IPlatform& platform, IWizardHost& host) : platform_(platform), host_(host) {
-  // Tags the window carries: the bar's full width, and the skin's exclusion mark on the glyph controls.
-  window_.Control("imgbar").tag = kFullBarWidth;
-  for (const char* glyph : {"chbAgree", "ch1", "ch2", "ch3", "ch4", "rb1", "rb2"}) window_.Control(glyph).tag = kSkinExcluded;
-  window_.Control("ch2").text = std::string("设置 ") + MakerHost() + " 为首页";
-  window_.OnTextChange = [this](const std::string& name) {
-    if (name == "edtSetupPath") edtSetupPathChange();
-  };
-  auto close = [this] { Close(); };
-  auto radio = [this] {
-    const bool custom = window_.Control("rb2").checked;
-    window_.Control("edtUserpath").enabled = custom;
-    window_.Control("RzBmpButton11").visible = custom;
-  };
-  clicks_ = {
-      // welcome
-      {"RzBmpButton25",
-       [this] {
-         ShowPage(0);
-         platform_.SetTopmost(host_.WizardWindow(), true);
-         platform_.SetTopmost(host_.WizardWindow(), false);
-         if (window_.tmshow.tag == 1) {
-           window_.tmshow.running = true;
-           window_.Control("RzBmpButton30").enabled = false;
-           window_.Control("RzBmpButton29").enabled = false;
-         }
-       }},
-      {"RzBmpButton26", close},
-      {"RzBmpButton23", close},
-      // environment check
-      {"RzBmpButton30",
-       [this] {
-         if (CheckEnvironment() && window_.Control("RzBmpButton30").tag == 0) ShowPage(1);
-       }},
-      {"RzBmpButton29",
-       [this] {
-         window_.tmshow.tag = 1;
-         ShowPage(6);
-       }},
-      {"RzBmpButton31", close},
-      {"RzBmpButton15", close},
-      // features
-      {"RzBmpButton1",
-       [this] {
-         ShowPage(2);
-         MoveWindowVertically(1, 2, -1);
-       }},
-      {"RzBmpButton12", close},
-      {"RzBmpButton21", close},
-      // licence
-      {"chbAgree", [this] { window_.Control("btNext2").enabled = window_.Control("chbAgree").checked; }},
-      {"btNext2",
-       [this] {
-         if (window_.Control("chbAgree").checked) {
-           edtSetupPathChange();
-           ShowPage(3);
-         } else {
-           platform_.ShowMessageBox(kAgreementReminder, *SetupMessageFlags(0), false);
-           window_.focused = "chbAgree";
-         }
-       }},
-      {"RzBmpButton22",
-       [this] {
-         ShowPage(1);
-         MoveWindowVertically(1, 2, +1);
-       }},
-      {"RzBmpButton2", close},
-      {"RzBmpButton4", close},
-      // location
-      {"RzBmpButton10",
-       [this] {
-         std::string folder;
-         if (!host_.PickFolder(window_.Control("edtSetupPath").text, kSetupFolderTitle, folder)) return;
-         window_.SetText("edtSetupPath", folder);
-         edtSetupPathChange();
-       }},
-      {"rb1", radio},
-      {"rb2", radio},
-      {"RzBmpButton11",
-       [this] {
-         std::string folder;
-         if (!host_.PickFolder(window_.Control("edtUserpath").text, kUserFolderTitle, folder)) return;
-         window_.SetText("edtUserpath", folder);
-         // Checking rb2 from here runs its click handler, as the user's click would.
-         if (!window_.Control("rb2").checked) {
-           window_.Control("rb2").checked = true;
-           window_.Control("rb1").checked = false;
-           Clicked("rb2");
-         }
-       }},
-      {"RzBmpButton9", [this] { ShowPage(2); }},
-      {"RzBmpButton8", [this] { RzBmpButton8Click(); }},
-      {"RzBmpButton7", close},
-      {"RzBmpButton6", close},
-      // progress
-      {"btTurnBackSetup", close},
-      {"RzBmpButton13", close},
-      // finish
-      {"RzBmpButton20", [this] { RzBmpButton20Click(); }},
-      {"RzBmpButton32", close},
-      {"RzBmpButton18", close},
+  // Binds each clickable control to the handler its description names; a name without a handler
+  // is a fault in the program, found by the first wizard made.
+  for (const ui::ControlDescription& d : ui::Controls()) {
+    if (!ui::IsClickable(d.kind) || d.handler == nullptr) continue;
+    const NamedClickHandler* bound = nullptr;
+    for (const NamedClickHandler& named : kClickHandlers) {
+      if (std::strcmp(named.name, d.handler) == 0) bound = &named;
+    }
+    if (bound == nullptr) throw std::logic_error(std::string("no click handler named ") + d.handler);
+    clicks_[size_t(d.id)] = bound->handler;
+  }
+  window_.OnTextChange = [this](ControlId edit) {
+    if (edit == ControlId::edtSetupPath) edtSetupPathChange();
   };
 }
+
+// --- Click handlers, page by page ---
+
+void TSetupWizard::btTurnBackSetupClick() { Close(); }
+
+void TSetupWizard::RzBmpButton25Click() {
+  ShowPage(0);
+  platform_.SetTopmost(host_.WizardWindow(), true);
+  platform_.SetTopmost(host_.WizardWindow(), false);
+  if (window_.tmshow.tag == 1) {
+    window_.tmshow.running = true;
+    window_.Control(ControlId::RzBmpButton30).enabled = false;
+    window_.Control(ControlId::RzBmpButton29).enabled = false;
+  }
+}
+
+void TSetupWizard::RzBmpButton30Click() {
+  if (CheckEnvironment() && window_.Control(ControlId::RzBmpButton30).tag == 0) ShowPage(1);
+}
+
+void TSetupWizard::RzBmpButton29Click() {
+  window_.tmshow.tag = 1;
+  ShowPage(6);
+}
+
+void TSetupWizard::RzBmpButton1Click() {
+  ShowPage(2);
+  MoveWindowVertically(1, 2, -1);
+}
+
+void TSetupWizard::chbAgreeClick() {
+  window_.Control(ControlId::btNext2).enabled = window_.Control(ControlId::chbAgree).checked;
+}
+
+void TSetupWizard::btNext2Click() {
+  if (window_.Control(ControlId::chbAgree).checked) {
+    edtSetupPathChange();
+    ShowPage(3);
+  } else {
+    platform_.ShowMessageBox(kAgreementReminder, *SetupMessageFlags(0), false);
+    window_.focused = ControlId::chbAgree;
+  }
+}
+
+void TSetupWizard::RzBmpButton22Click() {
+  ShowPage(1);
+  MoveWindowVertically(1, 2, +1);
+}
+
+void TSetupWizard::RzBmpButton10Click() {
+  std::string folder;
+  if (!host_.PickFolder(window_.Control(ControlId::edtSetupPath).text, kSetupFolderTitle, folder)) return;
+  window_.SetText(ControlId::edtSetupPath, folder);
+  edtSetupPathChange();
+}
+
+void TSetupWizard::rb1Click() {
+  const bool custom = window_.Control(ControlId::rb2).checked;
+  window_.Control(ControlId::edtUserpath).enabled = custom;
+  window_.Control(ControlId::RzBmpButton11).visible = custom;
+}
+
+void TSetupWizard::RzBmpButton11Click() {
+  std::string folder;
+  if (!host_.PickFolder(window_.Control(ControlId::edtUserpath).text, kUserFolderTitle, folder)) return;
+  window_.SetText(ControlId::edtUserpath, folder);
+  // Checking rb2 from here runs its click handler, as the user's click would.
+  if (!window_.Control(ControlId::rb2).checked) {
+    window_.Control(ControlId::rb2).checked = true;
+    window_.Control(ControlId::rb1).checked = false;
+    Clicked(ControlId::rb2);
+  }
+}
+
+void TSetupWizard::RzBmpButton9Click() { ShowPage(2); }
 
 void TSetupWizard::ShowPage(int tag) {
   if (tag == window_.currentPage) return;
@@ -168,25 +174,24 @@ std::string TSetupWizard::GetFreeSpaceMB(const std::string& path) {
 }
 
 void TSetupWizard::edtSetupPathChange() {
-  const std::string free = GetFreeSpaceMB(window_.Control("edtSetupPath").text);
-  window_.SetText("lbSize", kRequiredSpace + free + "MB");
-  if (window_.Control("rb1").checked) window_.SetText("edtUserpath", window_.Control("edtSetupPath").text);
+  const std::string free = GetFreeSpaceMB(window_.Control(ControlId::edtSetupPath).text);
+  window_.SetText(ControlId::lbSize, kRequiredSpace + free + "MB");
+  if (window_.Control(ControlId::rb1).checked) window_.SetText(ControlId::edtUserpath, window_.Control(ControlId::edtSetupPath).text);
 }
 
-void TSetupWizard::Click(const std::string& control) {
+void TSetupWizard::Click(ControlId control) {
   // Check boxes toggle and radio buttons check themselves before their handler runs.
   TControlState& c = window_.Control(control);
   if (!c.enabled || !c.visible) return;
   if (c.description->kind == ui::ControlKind::kCheckBox) c.checked = !c.checked;
   if (c.description->kind == ui::ControlKind::kRadioButton) {
-    for (const char* radio : {"rb1", "rb2"}) window_.Control(radio).checked = control == radio;
+    for (ControlId radio : {ControlId::rb1, ControlId::rb2}) window_.Control(radio).checked = control == radio;
   }
   Clicked(control);
 }
 
-void TSetupWizard::Clicked(const std::string& control) {
-  auto handler = clicks_.find(control);
-  if (handler != clicks_.end()) handler->second();
+void TSetupWizard::Clicked(ControlId control) {
+  if (ClickHandler handler = clicks_[size_t(control)]) (this->*handler)();
 }
 
 void TSetupWizard::tmshowTimer() {
@@ -201,10 +206,10 @@ void TSetupWizard::HandleMessage(uint32_t message, uintptr_t wParam) {
   if (message == kUninstallerDoneMessage && wParam == kUninstallerDoneParam) window_.tmshow.running = true;
 }
 
-void TSetupWizard::KeyDown(const std::string& control, uint32_t key) {
-  if (!control.empty() && control != "Memo1") return;
-  if (key == kVkNumpad3) platform_.SendKeyDown(host_.ControlWindow("Memo1"), kVkNext);
-  if (key == kVkNumpad9) platform_.SendKeyDown(host_.ControlWindow("Memo1"), kVkPrior);
+void TSetupWizard::KeyDown(std::optional<ControlId> control, uint32_t key) {
+  if (control && *control != ControlId::Memo1) return;
+  if (key == kVkNumpad3) platform_.SendKeyDown(host_.ControlWindow(ControlId::Memo1), kVkNext);
+  if (key == kVkNumpad9) platform_.SendKeyDown(host_.ControlWindow(ControlId::Memo1), kVkPrior);
 }
 
 void TSetupWizard::FormMouseDown(int x, int y) {
@@ -212,7 +217,7 @@ void TSetupWizard::FormMouseDown(int x, int y) {
   const std::vector<ui::ControlDescription>& controls = ui::Controls();
   for (auto d = controls.rbegin(); d != controls.rend(); ++d) {
     if (ui::IsWindowed(d->kind) || d->pageTag != window_.currentPage || !window_.pageVisible[d->pageTag]) continue;
-    const TControlState& c = window_.Control(d->name);
+    const TControlState& c = window_.Control(d->id);
     if (!c.visible || x < c.left || y < c.top || x >= c.left + c.width || y >= c.top + c.height) continue;
     if (d->handler == nullptr) return;  // the progress track and bar take no mouse
     break;

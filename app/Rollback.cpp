@@ -32,7 +32,7 @@ bool TSetupWizard::FormCloseQuery() {
   if (platform_.ShowMessageBox(kQuitInstallingQuestion, kQuestionFlags, true) != kIdYes) return false;
 
   session_.Aborted = true;
-  window_.SetText("Label11", kRollingBack);
+  window_.SetText(ControlId::Label11, kRollingBack);
   SetStatus(kDeletingFiles);
   filesLeftByRollback_ = RemoveLoggedFiles();
   DeleteAppKey();

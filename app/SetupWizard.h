@@ -2,9 +2,9 @@
 // the operating-system interface and the window host. OS-independent.
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <functional>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +28,8 @@ constexpr uint32_t kVkNumpad9 = 105;
 
 class TSetupWizard {
  public:
+  // Binds every clickable control to the handler its description names; std::logic_error for a
+  // name no handler has.
   TSetupWizard(platform::IPlatform& platform, IWizardHost& host);
 
   SetupSession& Session() { return session_; }
@@ -42,16 +44,16 @@ class TSetupWizard {
   std::string GetFreeSpaceMB(const std::string& path);
 
   // --- Events from the window ---
-  // A click on the named control (bitmap buttons, check boxes, radio buttons); others do nothing.
-  void Click(const std::string& control);
+  // A click on the control (bitmap buttons, check boxes, radio buttons); others do nothing.
+  void Click(ControlId control);
   // The control's own click after it has changed its state itself: runs its handler only.
-  void Clicked(const std::string& control);
+  void Clicked(ControlId control);
   // The 500 ms timer tmshow fired.
   void tmshowTimer();
   // A custom window message reached the wizard window.
   void HandleMessage(uint32_t message, uintptr_t wParam);
-  // A key went down in the named control, or in the window itself for an empty name.
-  void KeyDown(const std::string& control, uint32_t key);
+  // A key went down in the control, or in the window itself for none.
+  void KeyDown(std::optional<ControlId> control, uint32_t key);
   // A mouse button went down at (x, y) of the window: on the window itself, a page picture or a
   // label it starts the system's move of the window; on the progress track or bar nothing.
   void FormMouseDown(int x, int y);
@@ -67,8 +69,24 @@ class TSetupWizard {
   // The wizard's message box for `kind` (-1 to 6); any other kind shows nothing and returns 0.
   int ShowSetupMessage(const std::string& text, int kind);
 
+  // --- Click handlers, named as the window description binds them ---
+  using ClickHandler = void (TSetupWizard::*)();
+  void btTurnBackSetupClick();  // every close and cancel button
+  void RzBmpButton25Click();    // welcome: Next
+  void RzBmpButton30Click();    // environment check: Next
+  void RzBmpButton29Click();    // environment check: Back
+  void RzBmpButton1Click();     // features: Next
+  void chbAgreeClick();         // licence: the agreement
+  void btNext2Click();          // licence: Next
+  void RzBmpButton22Click();    // licence: Back
+  void RzBmpButton10Click();    // location: browse for the installation folder
+  void rb1Click();              // location: either data-folder choice
+  void RzBmpButton11Click();    // location: browse for the data folder
+  void RzBmpButton9Click();     // location: Back
+  void RzBmpButton8Click();     // location: Install
+  void RzBmpButton20Click();    // finish: Finish
+
   // --- Install sequence ---
-  void RzBmpButton8Click();
   // True when the archive was extracted, or when extraction stopped for a cancellation.
   bool ExtractArchive();
   void ZipStartUnZip(zip::TVCLUnZip* sender, int index, std::string& fileName, bool& skip);
@@ -86,7 +104,6 @@ class TSetupWizard {
   void DeleteAppKey();
 
   // --- Finish ---
-  void RzBmpButton20Click();
   void SetHomePage(const std::string& address);
   void CreateShortcut(const std::string& target, const std::string& linkFile);
   std::string GetQuickLaunchFolder();
@@ -118,7 +135,7 @@ class TSetupWizard {
   IWizardHost& host_;
   SetupSession session_;
   TWindowModel window_;
-  std::map<std::string, std::function<void()>> clicks_;
+  std::array<ClickHandler, ui::kControlCount> clicks_{};  // by control
   int progressPercent_ = 0;
   bool uninstallInfoWritten_ = false;  // this run wrote the uninstall key
   std::vector<std::string> filesLeftByRollback_;  // logged files the rollback could not delete

@@ -8,6 +8,18 @@ namespace velmora::app {
 
 using namespace velmora::platform;
 
+namespace {
+
+// The host part of the maker's web address.
+std::string MakerHost() {
+  std::string url = kMakerUrl;
+  const size_t scheme = url.find("://");
+  if (scheme != std::string::npos) url.erase(0, scheme + 3);
+  return url.substr(0, url.find('/'));
+}
+
+}  // namespace
+
 void TSetupWizard::FormCreate() {
   session_.Aborted = false;
   session_.Installing = false;
@@ -17,8 +29,9 @@ void TSetupWizard::FormCreate() {
   if (platform_.FileExists(session_.PayloadTempFile)) platform_.RemoveFile(session_.PayloadTempFile);
   platform_.RemoveFile(session_.PayloadTempFile + "~");
   session_.SystemFolder = platform_.SystemFolder();
-  window_.SetText("edtSetupPath", platform_.SpecialFolderByIdList(SpecialFolder::kProgramFiles) + kProductName + "\\");
-  window_.SetText("edtUserpath", platform_.SpecialFolderByIdList(SpecialFolder::kPersonal) + kProductName + "\\");
+  window_.SetText(ControlId::edtSetupPath, platform_.SpecialFolderByIdList(SpecialFolder::kProgramFiles) + kProductName + "\\");
+  window_.SetText(ControlId::edtUserpath, platform_.SpecialFolderByIdList(SpecialFolder::kPersonal) + kProductName + "\\");
+  window_.SetText(ControlId::ch2, std::string("设置 ") + MakerHost() + " 为首页");
   window_.currentPage = -1;
   ShowPage(6);
   window_.tmshow.tag = 1;

@@ -5,12 +5,13 @@ namespace velmora::app {
 
 TWindowModel::TWindowModel() {
   for (const ui::ControlDescription& d : ui::Controls()) {
-    TControlState& c = controls_[d.name];
+    TControlState& c = Control(d.id);
     c.description = &d;
     c.text = d.text != nullptr ? d.text : "";
     c.enabled = d.enabled;
     c.visible = d.visible;
     c.checked = d.checked;
+    c.tag = d.tag;
     c.left = d.left;
     c.top = d.top;
     c.width = d.width;
@@ -18,15 +19,17 @@ TWindowModel::TWindowModel() {
   }
 }
 
-TControlState& TWindowModel::Control(const std::string& name) { return controls_.at(name); }
+bool TWindowModel::Shown(ui::ControlId id) const {
+  const TControlState& c = Control(id);
+  auto page = pageVisible.find(c.description->pageTag);
+  return page != pageVisible.end() && page->second && c.visible;
+}
 
-const TControlState& TWindowModel::Control(const std::string& name) const { return controls_.at(name); }
-
-void TWindowModel::SetText(const std::string& name, const std::string& text) {
-  TControlState& c = Control(name);
+void TWindowModel::SetText(ui::ControlId id, const std::string& text) {
+  TControlState& c = Control(id);
   const bool changed = c.text != text;
   c.text = text;
-  if (changed && c.description->kind == ui::ControlKind::kFramedEdit && OnTextChange) OnTextChange(name);
+  if (changed && c.description->kind == ui::ControlKind::kFramedEdit && OnTextChange) OnTextChange(id);
 }
 
 }  // namespace velmora::app

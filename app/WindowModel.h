@@ -3,13 +3,17 @@
 // renders it and feeds events back. OS-independent.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "ui/WindowDescription.h"
 
 namespace velmora::app {
+
+using ui::ControlId;
 
 struct TControlState {
   const ui::ControlDescription* description = nullptr;
@@ -32,26 +36,30 @@ class TWindowModel {
   // Every control of the window description in its starting state; no page shown yet.
   TWindowModel();
 
-  // The control of this name; std::out_of_range for a name the window does not have.
-  TControlState& Control(const std::string& name);
-  const TControlState& Control(const std::string& name) const;
+  TControlState& Control(ui::ControlId id) { return controls_[size_t(id)]; }
+  const TControlState& Control(ui::ControlId id) const { return controls_[size_t(id)]; }
 
   // Sets an edit's or label's text; an edit's change handler runs on every change, as the window's
   // own edits do.
-  void SetText(const std::string& name, const std::string& text);
-  // Called with the edit's name after each text change.
-  std::function<void(const std::string& name)> OnTextChange;
+  void SetText(ui::ControlId id, const std::string& text);
+  // Whether the control is on screen: its page is shown and it is visible.
+  bool Shown(ui::ControlId id) const;
+  // Whether the control can take the keyboard focus: shown and enabled.
+  bool CanFocus(ui::ControlId id) const { return Shown(id) && Control(id).enabled; }
+  // Called with the edit after each text change.
+  std::function<void(ui::ControlId edit)> OnTextChange;
 
   int left = 0, top = 0, width = 0, height = 0;
   int currentPage = -1;  // Tag of the page shown
   std::map<int, bool> pageVisible;  // by page Tag
   TTimerState tmshow;
   TTimerState tmReCheck;
-  std::string focused;  // the control with the keyboard focus, or empty for the window itself
+  // The control the window is to give the keyboard focus to next; the window clears it.
+  std::optional<ui::ControlId> focused;
   bool hidden = false;
 
  private:
-  std::map<std::string, TControlState> controls_;
+  std::array<TControlState, ui::kControlCount> controls_;
 };
 
 }  // namespace velmora::app

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "ui/WindowDescription.h"
 
 namespace velmora::app {
 
@@ -15,7 +16,7 @@ class IWizardHost {
   virtual platform::WindowHandle WizardWindow() = 0;
   virtual platform::WindowHandle ApplicationWindow() = 0;
   // The system window of a windowed control (the licence memo, say).
-  virtual platform::WindowHandle ControlWindow(const std::string& name) = 0;
+  virtual platform::WindowHandle ControlWindow(ui::ControlId control) = 0;
   // Full path of the running setup executable.
   virtual std::string ExecutablePath() = 0;
   // Asks the window to close, which runs the close query.

@@ -2,7 +2,6 @@
 #include "ui/Accessibility.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "ui/AccessKey.h"
 
@@ -18,14 +17,14 @@ constexpr const char* kActionUncheck = "取消选中";
 // licence text by its page heading, the two folder edits by the titles of the group frames the
 // page picture draws around them.
 struct Describer {
-  const char* control;
-  const char* label;  // a label of the page whose text names the control, or nullptr
-  const char* text;   // else this text, the same words the picture shows
+  ControlId control;
+  const char* text;                // the words the picture shows, or nullptr
+  ControlId label = ControlId{};  // else the label of the page whose text names the control
 };
 constexpr Describer kDescribers[] = {
-    {"Memo1", "lb3", nullptr},
-    {"edtSetupPath", nullptr, "安装目录"},
-    {"edtUserpath", nullptr, "个人文件夹"},
+    {ControlId::Memo1, nullptr, ControlId::lb3},
+    {ControlId::edtSetupPath, "安装目录"},
+    {ControlId::edtUserpath, "个人文件夹"},
 };
 
 bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
@@ -59,10 +58,10 @@ AccRole RoleOf(ControlKind kind) {
 
 std::string DescribedName(const ControlDescription& d) {
   for (const Describer& describer : kDescribers) {
-    if (std::strcmp(describer.control, d.name) != 0) continue;
+    if (describer.control != d.id) continue;
     if (describer.text != nullptr) return describer.text;
-    const ControlDescription* label = FindControl(describer.label);
-    return label != nullptr && label->text != nullptr ? label->text : "";
+    const ControlDescription& label = Describe(describer.label);
+    return label.text != nullptr ? label.text : "";
   }
   return "";
 }
@@ -120,12 +119,11 @@ AccessibleObject DescribeControl(const AccControlState& c) {
   } else if (d.kind == ControlKind::kProgressBar) {
     o.value = ProgressValue(c.width, c.fullWidth);
     // The bar grows inside its track; the object covers the whole track.
-    if (const ControlDescription* track = FindControl("Image1")) {
-      o.left = track->left;
-      o.top = track->top;
-      o.width = track->width;
-      o.height = track->height;
-    }
+    const ControlDescription& track = Describe(ControlId::Image1);
+    o.left = track.left;
+    o.top = track.top;
+    o.width = track.width;
+    o.height = track.height;
   }
   return o;
 }

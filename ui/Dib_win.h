@@ -44,4 +44,13 @@ class Dib {
   HGDIOBJ old_ = nullptr;
 };
 
+// A bitmap of the program's resources, loaded as a DIB section: copying from a device-dependent
+// bitmap costs round trips to the window system for every copy, and the progress pictures are
+// copied for every file. Null for id 0 or a missing resource.
+inline HBITMAP LoadBitmapResource(int id) {
+  return id == 0 ? nullptr
+                 : static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0,
+                                                   0, LR_CREATEDIBSECTION));
+}
+
 }  // namespace velmora::ui

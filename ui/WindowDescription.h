@@ -3,6 +3,7 @@
 // and the window model are both built from it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,10 +28,26 @@ enum class ControlKind {
 // Whether controls of this kind are windows of their own (everything but pictures, labels and the
 // progress images, which the window paints itself).
 bool IsWindowed(ControlKind kind);
+// Whether a click on controls of this kind runs their handler (the buttons, check boxes and radio
+// buttons).
+bool IsClickable(ControlKind kind);
+
+// Every control's identity, named as in the window description.
+enum class ControlId : uint8_t {
+#define WIZARD_CONTROL(id, ...) id,
+#include "ui/WizardControls.def"
+#undef WIZARD_CONTROL
+};
+constexpr size_t kControlCount = 0
+#define WIZARD_CONTROL(id, ...) +1
+#include "ui/WizardControls.def"
+#undef WIZARD_CONTROL
+    ;
 
 // One control. Texts are the program's own (code page 936 at run time); nullptr where none.
 struct ControlDescription {
-  const char* name;
+  ControlId id;
+  const char* name;   // the identity's own spelling
   ControlKind kind;
   int pageTag;  // the Tag of the page it sits on
   int left, top;
@@ -42,6 +59,7 @@ struct ControlDescription {
   bool enabled;       // at start
   bool visible;       // at start
   bool checked;       // at start (check boxes and radio buttons)
+  int tag;            // the Tag it carries at start
   int tabOrder;       // -1 for controls outside the tab order (pictures and labels)
   const char* handler;  // the click (or change, key-down) handler it is bound to; nullptr when none
 };
@@ -66,9 +84,9 @@ Box LabelBox(const ControlDescription& label);
 // The seven pages in Tag order 6, 0, 1, 2, 3, 4, 5 as the window shows them from start to finish.
 const std::vector<PageDescription>& Pages();
 // Every control of every page, page by page in that order, within a page in the order the window
-// creates them, which is also the order in which access keys are offered.
+// creates them, which is also the order in which access keys are offered. Controls()[i] has the
+// identity of value i.
 const std::vector<ControlDescription>& Controls();
-// The control with this name, or nullptr.
-const ControlDescription* FindControl(const char* name);
+const ControlDescription& Describe(ControlId id);
 
 }  // namespace velmora::ui

@@ -7,6 +7,7 @@
 
 #include "ui/BmpButton_win.h"
 #include "ui/GlyphButton_win.h"
+#include "ui/WizardControls_win.h"
 
 namespace velmora::ui {
 
@@ -15,30 +16,21 @@ const ControlDescription* WizardAccessibleSource::Control(long child) {
   return child >= 1 && size_t(child) <= controls.size() ? &controls[size_t(child - 1)] : nullptr;
 }
 
-long WizardAccessibleSource::ChildOf(const std::string& name) {
-  const std::vector<ControlDescription>& controls = Controls();
-  for (size_t i = 0; i < controls.size(); ++i) {
-    if (name == controls[i].name) return long(i + 1);
-  }
-  return 0;
-}
-
 std::vector<long> WizardAccessibleSource::Children() {
   std::vector<long> ids;
-  for (const ControlDescription* d : ClientChildren(model_.currentPage)) ids.push_back(ChildOf(d->name));
+  for (const ControlDescription* d : ClientChildren(model_.currentPage)) ids.push_back(ChildOf(d->id));
   return ids;
 }
 
 bool WizardAccessibleSource::IsChild(long child) { return Control(child) != nullptr; }
 
 AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
-  const app::TControlState& state = model_.Control(d.name);
-  auto page = model_.pageVisible.find(d.pageTag);
+  const app::TControlState& state = model_.Control(d.id);
   AccControlState c;
   c.control = &d;
   c.text = state.text;
   c.enabled = state.enabled && IsWindowEnabled(window_);  // not under a question box
-  c.shown = page != model_.pageVisible.end() && page->second && state.visible && !model_.hidden;
+  c.shown = model_.Shown(d.id) && !model_.hidden;
   c.checked = state.checked;
   c.left = state.left;
   c.top = state.top;
@@ -50,11 +42,10 @@ AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
     c.height = box.bottom - box.top;
   }
   c.fullWidth = state.tag;
-  auto window = controls_.find(d.name);
-  if (window != controls_.end()) {
-    c.focused = GetFocus() == window->second;
-    if (TRzBmpButton* button = BmpButtonOf(window->second)) c.pressed = button->State() == TBmpButtonState::bsDown;
-    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(window->second)) c.pressed = glyph->Pressed();
+  if (HWND window = controls_.Window(d.id)) {
+    c.focused = GetFocus() == window;
+    if (TRzBmpButton* button = BmpButtonOf(window)) c.pressed = button->State() == TBmpButtonState::bsDown;
+    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(window)) c.pressed = glyph->Pressed();
   }
   return c;
 }
@@ -77,15 +68,13 @@ AccessibleObject WizardAccessibleSource::Describe(long child) {
 
 HWND WizardAccessibleSource::ChildWindow(long child) {
   const ControlDescription* d = Control(child);
-  if (d == nullptr) return nullptr;
-  auto window = controls_.find(d->name);
-  return window != controls_.end() ? window->second : nullptr;
+  return d != nullptr ? controls_.Window(d->id) : nullptr;
 }
 
 bool WizardAccessibleSource::DoDefaultAction(long child) {
   const ControlDescription* d = Control(child);
   if (d == nullptr || DescribeControl(StateOf(*d)).defaultAction.empty()) return false;
-  click_(d->name);
+  click_(d->id);
   return true;
 }
 

@@ -5,20 +5,19 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
-#include <string>
 
 #include "app/WindowModel.h"
 #include "ui/Accessible_win.h"
 
 namespace velmora::ui {
 
+class WizardControls;
+
 class WizardAccessibleSource : public AccessibleSource {
  public:
-  // `controls` are the windows of the windowed controls by name; `click` does what a click on the
-  // named control does.
-  WizardAccessibleSource(HWND window, const app::TWindowModel& model, const std::map<std::string, HWND>& controls,
-                         std::function<void(const std::string&)> click)
+  // `click` does what a click on the control does.
+  WizardAccessibleSource(HWND window, const app::TWindowModel& model, const WizardControls& controls,
+                         std::function<void(ControlId)> click)
       : window_(window), model_(model), controls_(controls), click_(std::move(click)) {}
 
   std::vector<long> Children() override;
@@ -28,7 +27,7 @@ class WizardAccessibleSource : public AccessibleSource {
   bool DoDefaultAction(long child) override;
 
   // The child id of a control: its place in the window description, counted from 1.
-  static long ChildOf(const std::string& name);
+  static long ChildOf(ControlId control) { return long(control) + 1; }
 
  private:
   static const ControlDescription* Control(long child);
@@ -36,8 +35,8 @@ class WizardAccessibleSource : public AccessibleSource {
 
   HWND window_;
   const app::TWindowModel& model_;
-  const std::map<std::string, HWND>& controls_;
-  std::function<void(const std::string&)> click_;
+  const WizardControls& controls_;
+  std::function<void(ControlId)> click_;
 };
 
 // Gives an edit or the memo its own accessible object, named by what describes it on the page:

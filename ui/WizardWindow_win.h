@@ -2,7 +2,6 @@
 // messages into calls on the wizard controller, and serves the controller as its window host.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -26,7 +25,7 @@ class Win32WizardWindow final : public app::IWizardHost {
   // --- app::IWizardHost ---
   platform::WindowHandle WizardWindow() override;
   platform::WindowHandle ApplicationWindow() override;
-  platform::WindowHandle ControlWindow(const std::string& name) override;
+  platform::WindowHandle ControlWindow(ControlId control) override;
   std::string ExecutablePath() override;
   void RequestClose() override;
   bool PickFolder(const std::string& start, const std::string& title, std::string& folder) override;

@@ -9,8 +9,8 @@ namespace {
 
 using namespace accstate;
 
-AccControlState StateOf(const char* name, bool shown = true, bool enabled = true) {
-  const ControlDescription* d = FindControl(name);
+AccControlState StateOf(ControlId id, bool shown = true, bool enabled = true) {
+  const ControlDescription* d = &Describe(id);
   AccControlState c;
   c.control = d;
   c.text = d->text != nullptr ? d->text : "";
@@ -33,40 +33,40 @@ TEST(Accessibility, ControlsAsAScreenReaderSeesThem) {
     uint32_t states;
     const char* action;
   };
-  AccControlState pressed = StateOf("RzBmpButton25");
+  AccControlState pressed = StateOf(ControlId::RzBmpButton25);
   pressed.pressed = true;
   pressed.focused = true;
-  AccControlState agreed = StateOf("chbAgree");
+  AccControlState agreed = StateOf(ControlId::chbAgree);
   agreed.checked = true;
-  AccControlState grayed = StateOf("ch1");
+  AccControlState grayed = StateOf(ControlId::ch1);
   grayed.grayed = true;
-  AccControlState chosen = StateOf("rb2");
+  AccControlState chosen = StateOf(ControlId::rb2);
   chosen.checked = true;
   const Case cases[] = {
-      {"Next on the welcome page", StateOf("RzBmpButton25"), AccRole::kPushButton, "下一步(N)", "Alt+N", kFocusable,
+      {"Next on the welcome page", StateOf(ControlId::RzBmpButton25), AccRole::kPushButton, "下一步(N)", "Alt+N", kFocusable,
        "按下"},
       {"held down with the focus", pressed, AccRole::kPushButton, "下一步(N)", "Alt+N", kFocusable | kFocused | kPressed,
        "按下"},
-      {"disabled Back", StateOf("RzBmpButton24", true, false), AccRole::kPushButton, "上一步(P)", "Alt+P", kUnavailable,
+      {"disabled Back", StateOf(ControlId::RzBmpButton24, true, false), AccRole::kPushButton, "上一步(P)", "Alt+P", kUnavailable,
        ""},
-      {"hidden browse button", StateOf("RzBmpButton11", false), AccRole::kPushButton, "浏览(B)", "Alt+B", kInvisible, ""},
-      {"close button, named by its tooltip", StateOf("RzBmpButton23"), AccRole::kPushButton, "关闭", "", kFocusable,
+      {"hidden browse button", StateOf(ControlId::RzBmpButton11, false), AccRole::kPushButton, "浏览(B)", "Alt+B", kInvisible, ""},
+      {"close button, named by its tooltip", StateOf(ControlId::RzBmpButton23), AccRole::kPushButton, "关闭", "", kFocusable,
        "按下"},
-      {"unticked agreement", StateOf("chbAgree"), AccRole::kCheckButton, "我已阅读并同意Velmora软件许可协议", "",
+      {"unticked agreement", StateOf(ControlId::chbAgree), AccRole::kCheckButton, "我已阅读并同意Velmora软件许可协议", "",
        kFocusable, "选中"},
       {"ticked agreement", agreed, AccRole::kCheckButton, "我已阅读并同意Velmora软件许可协议", "",
        kFocusable | kChecked, "取消选中"},
       {"check box in its third state", grayed, AccRole::kCheckButton, "运行 OrmundVelmora 软件", "",
        kFocusable | kMixed, "选中"},
       {"chosen radio button", chosen, AccRole::kRadioButton, "自定义", "", kFocusable | kChecked, "选中"},
-      {"heading", StateOf("lb5"), AccRole::kStaticText, "强大的金币库存管理功能", "", 0, ""},
-      {"label of a hidden page", StateOf("lb18", false), AccRole::kStaticText, "欢迎使用 Velmora 安装程序", "",
+      {"heading", StateOf(ControlId::lb5), AccRole::kStaticText, "强大的金币库存管理功能", "", 0, ""},
+      {"label of a hidden page", StateOf(ControlId::lb18, false), AccRole::kStaticText, "欢迎使用 Velmora 安装程序", "",
        kInvisible, ""},
-      {"page picture", StateOf("img1"), AccRole::kGraphic, "", "", 0, ""},
-      {"installation folder edit", StateOf("edtSetupPath"), AccRole::kText, "安装目录", "", kFocusable, ""},
-      {"disabled data folder edit", StateOf("edtUserpath", true, false), AccRole::kText, "个人文件夹", "", kUnavailable,
+      {"page picture", StateOf(ControlId::img1), AccRole::kGraphic, "", "", 0, ""},
+      {"installation folder edit", StateOf(ControlId::edtSetupPath), AccRole::kText, "安装目录", "", kFocusable, ""},
+      {"disabled data folder edit", StateOf(ControlId::edtUserpath, true, false), AccRole::kText, "个人文件夹", "", kUnavailable,
        ""},
-      {"licence text", StateOf("Memo1"), AccRole::kText, "软件安装协议", "", kFocusable | kReadOnly, ""},
+      {"licence text", StateOf(ControlId::Memo1), AccRole::kText, "软件安装协议", "", kFocusable | kReadOnly, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -82,11 +82,11 @@ TEST(Accessibility, ControlsAsAScreenReaderSeesThem) {
 }
 
 TEST(Accessibility, EditsReadTheirTextAndCaptionsLoseOnlyTheirMarks) {
-  AccControlState edit = StateOf("edtSetupPath");
+  AccControlState edit = StateOf(ControlId::edtSetupPath);
   edit.text = "D:\\Apps & Tools\\Velmora\\";
   EXPECT_EQ(DescribeControl(edit).value, "D:\\Apps & Tools\\Velmora\\");
 
-  AccControlState button = StateOf("RzBmpButton25");
+  AccControlState button = StateOf(ControlId::RzBmpButton25);
   button.text = "R&&D &Go";  // "&&" is one "&", the mark before G makes Alt+G
   const AccessibleObject o = DescribeControl(button);
   EXPECT_EQ(o.name, "R&D Go");
@@ -99,7 +99,7 @@ TEST(Accessibility, ProgressBarReadsItsPercentageOverTheWholeTrack) {
   const std::pair<int, const char*> widths[] = {{0, "0%"}, {4, "1%"}, {153, "33%"}, {233, "50%"}, {461, "99%"},
                                                 {466, "100%"}};
   for (const auto& [width, value] : widths) {
-    AccControlState bar = StateOf("imgbar");
+    AccControlState bar = StateOf(ControlId::imgbar);
     bar.width = width;
     bar.fullWidth = 466;
     const AccessibleObject o = DescribeControl(bar);

@@ -208,7 +208,7 @@ class FakeHost : public app::IWizardHost {
 
   WindowHandle WizardWindow() override { return 1001; }
   WindowHandle ApplicationWindow() override { return 1000; }
-  WindowHandle ControlWindow(const std::string& name) override { return name == "Memo1" ? 2002 : 2000; }
+  WindowHandle ControlWindow(ui::ControlId control) override { return control == ui::ControlId::Memo1 ? 2002 : 2000; }
   std::string executable;
   std::string ExecutablePath() override { return executable; }
   void RequestClose() override { ++closeRequests; }
@@ -233,8 +233,8 @@ class FakeHost : public app::IWizardHost {
   // The parts of the model that the window shows during the flow: place, page, status line, bar.
   static std::string Screen(const app::TWindowModel& w) {
     return std::to_string(w.left) + "," + std::to_string(w.top) + " page " + std::to_string(w.currentPage) +
-           (w.hidden ? " hidden" : "") + " [" + w.Control("Label11").text + "|" + w.Control("lbInfo").text + "] bar " +
-           std::to_string(w.Control("imgbar").width);
+           (w.hidden ? " hidden" : "") + " [" + w.Control(ui::ControlId::Label11).text + "|" + w.Control(ui::ControlId::lbInfo).text + "] bar " +
+           std::to_string(w.Control(ui::ControlId::imgbar).width);
   }
 };
 

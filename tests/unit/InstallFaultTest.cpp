@@ -51,7 +51,7 @@ struct ClosingHost : test::FakeHost {
   std::string failRepaintOf;
   void Refresh() override {
     FakeHost::Refresh();
-    if (!failRepaintOf.empty() && wizard->Window().Control("lbInfo").text.rfind(failRepaintOf, 0) == 0) {
+    if (!failRepaintOf.empty() && wizard->Window().Control(ControlId::lbInfo).text.rfind(failRepaintOf, 0) == 0) {
       failRepaintOf.clear();
       throw std::bad_alloc();
     }
@@ -93,7 +93,7 @@ struct FaultyInstall {
   // Install on the location page; a window closed on the way ends the program.
   void Install() {
     wizard.ShowPage(3);
-    wizard.Click("RzBmpButton8");
+    wizard.Click(ControlId::RzBmpButton8);
     EndIfClosed();
   }
   void EndIfClosed() {
@@ -133,7 +133,7 @@ void ExpectFailedAndRolledBack(FaultyInstall& r, const std::vector<std::string>&
   EXPECT_EQ(r.Shown(), shown);
   EXPECT_TRUE(r.host.closed);
   EXPECT_EQ(r.window.currentPage, 4);
-  EXPECT_NE(r.window.Control("lbInfo").text, "文件安装成功");
+  EXPECT_NE(r.window.Control(ControlId::lbInfo).text, "文件安装成功");
   EXPECT_FALSE(r.HasRegistryUnder(kAppPath));
   EXPECT_FALSE(r.HasRegistryUnder(kUninstall));
   EXPECT_EQ(test::EntriesUnder(r.Native(r.platform.tempFolder)), 0u) << "a temporary file remains";
@@ -217,7 +217,7 @@ TEST(InstallFaults, NoToTheCloseQuestionKeepsTheProgressPageUntilCancelled) {
   EXPECT_FALSE(std::any_of(r.platform.calls.begin(), r.platform.calls.end(),
                            [](const std::string& call) { return call.rfind("ExecuteShell(", 0) == 0; }));
   EXPECT_TRUE(sys::FileExists(r.wizard.Session().PayloadTempFile));  // the archive, until the end
-  r.wizard.Click("btTurnBackSetup");  // Cancel, answered Yes
+  r.wizard.Click(ControlId::btTurnBackSetup);  // Cancel, answered Yes
   r.EndIfClosed();
   ExpectFailedAndRolledBack(r, {kError8003, kQuitQuestion, kQuitQuestion}, before);
 }
@@ -249,14 +249,14 @@ TEST(InstallFaults, RefusedMachineRegistryWritesAreNotReported) {
     const std::map<std::string, size_t> before = r.Files();
     r.Install();
     EXPECT_EQ(r.window.currentPage, 5);
-    EXPECT_EQ(r.window.Control("lbInfo").text, "文件安装成功");
+    EXPECT_EQ(r.window.Control(ControlId::lbInfo).text, "文件安装成功");
     EXPECT_TRUE(r.Shown().empty());
     EXPECT_TRUE(r.HasRegistryUnder(kAppPath));
     EXPECT_EQ(r.HasRegistryUnder(kUninstall + "HelpLink"), allowed == 3);
     EXPECT_FALSE(r.HasRegistryUnder(kUninstall + "InstallLocation"));
     EXPECT_TRUE(sys::FileExists(r.Folder() + kProductExe));
 
-    r.wizard.Click("RzBmpButton32");  // Cancel on the finish page, answered Yes
+    r.wizard.Click(ControlId::RzBmpButton32);  // Cancel on the finish page, answered Yes
     r.EndIfClosed();
     EXPECT_TRUE(r.host.closed);
     EXPECT_FALSE(r.HasRegistryUnder(kAppPath));

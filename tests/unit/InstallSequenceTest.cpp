@@ -47,14 +47,14 @@ const std::string kUninstallString = std::string("HKLM\\") + kUninstallKey + "\\
 
 TEST(InstallSequence, InstallsLogsRegistersAndEndsOnTheFinishPage) {
   Installer i("setup-ok.exe");
-  EXPECT_EQ(i.window.Control("edtSetupPath").text, i.root + "\\Program Files\\Velmora\\");
+  EXPECT_EQ(i.window.Control(ControlId::edtSetupPath).text, i.root + "\\Program Files\\Velmora\\");
   i.wizard.ShowPage(3);
-  i.wizard.Click("RzBmpButton8");
+  i.wizard.Click(ControlId::RzBmpButton8);
 
   EXPECT_EQ(i.window.currentPage, 5);
   EXPECT_TRUE(i.session.Installing);
-  EXPECT_EQ(i.window.Control("lbInfo").text, "文件安装成功");
-  EXPECT_EQ(i.window.Control("imgbar").width, 466);
+  EXPECT_EQ(i.window.Control(ControlId::lbInfo).text, "文件安装成功");
+  EXPECT_EQ(i.window.Control(ControlId::imgbar).width, 466);
   for (const char* file : {"DeskClient.exe", "Remover.exe", "midas.dll", "docs\\readme.txt"}) {
     EXPECT_TRUE(sys::FileExists(i.Installed(file))) << file;
   }
@@ -82,7 +82,7 @@ TEST(InstallSequence, StatusTextsInOrder) {
     TWindowModel* window = nullptr;
     std::vector<std::string> texts;
     void Refresh() override {
-      const std::string& text = window->Control("lbInfo").text;
+      const std::string& text = window->Control(ControlId::lbInfo).text;
       if (texts.empty() || texts.back() != text) texts.push_back(text);
     }
   };
@@ -109,10 +109,10 @@ TEST(InstallSequence, StatusTextsInOrder) {
 TEST(InstallSequence, CancelOnTheFinishPageAlsoRemovesTheUninstallEntryItWrote) {
   Installer i("setup-ok.exe");
   i.wizard.ShowPage(3);
-  i.wizard.Click("RzBmpButton8");
+  i.wizard.Click(ControlId::RzBmpButton8);
   ASSERT_TRUE(i.HasRegistry(kUninstallString));
   i.platform.messageBoxAnswers = {kIdYes};
-  i.wizard.Click("RzBmpButton32");  // Cancel on the finish page asks the window to close
+  i.wizard.Click(ControlId::RzBmpButton32);  // Cancel on the finish page asks the window to close
   EXPECT_EQ(i.host.closeRequests, 1);
   EXPECT_TRUE(i.wizard.FormCloseQuery());  // which asks the install-time question
   EXPECT_TRUE(i.session.Aborted);
@@ -132,7 +132,7 @@ TEST(InstallSequence, TheScreenShowsTheModelWheneverMessagesRun) {
     seen.push_back(i.host.screen);
   };
   i.wizard.ShowPage(3);
-  i.wizard.Click("RzBmpButton8");
+  i.wizard.Click(ControlId::RzBmpButton8);
   EXPECT_EQ(i.window.currentPage, 5);
   // The progress page is up before the payload is copied out, and stays for every block.
   ASSERT_GE(seen.size(), 8u);
@@ -162,7 +162,7 @@ TEST(InstallSequence, AFailedRuntimeCopyIsReportedAndRetriedOnce) {
     i.platform.refuseCopy = [&](const std::string& to) { return to == target && refusals-- > 0; };
     i.platform.messageBoxAnswers = {platform::kIdOk, c.answer};
     i.wizard.ShowPage(3);
-    i.wizard.Click("RzBmpButton8");
+    i.wizard.Click(ControlId::RzBmpButton8);
     const std::string text = "复制文件 \"" + target + "\" 失败，请关闭其他程序后重试。";
     EXPECT_EQ(i.platform.messageBoxes, (std::vector<std::string>{text + "|262208|direct", text + "|262181|direct"}));
     EXPECT_EQ(std::count(i.platform.calls.begin(), i.platform.calls.end(),
@@ -187,7 +187,7 @@ TEST(InstallSequence, ProgressBarWidths) {
   for (const Case& c : cases) {
     const int before = i.host.refreshes;
     i.wizard.ZipTotalPercentDone(nullptr, c.percent);
-    EXPECT_EQ(i.window.Control("imgbar").width, c.width) << c.percent;
+    EXPECT_EQ(i.window.Control(ControlId::imgbar).width, c.width) << c.percent;
     EXPECT_EQ(i.host.refreshes - before, c.repaints ? 1 : 0) << c.percent;
   }
 }
@@ -208,12 +208,12 @@ TEST(InstallSequence, FailuresShowTheirErrorAndStopBeforeThePostInstallSteps) {
     SCOPED_TRACE(c.setup);
     Installer i(c.setup);
     i.wizard.ShowPage(3);
-    i.wizard.Click("RzBmpButton8");
+    i.wizard.Click(ControlId::RzBmpButton8);
     ASSERT_FALSE(i.platform.messageBoxes.empty());
     EXPECT_EQ(i.platform.messageBoxes[0], std::string(c.message) + "|" + std::to_string(c.flags) + "|direct");
     EXPECT_EQ(i.host.closeRequests, 1);
     EXPECT_EQ(i.window.currentPage, 4);
-    EXPECT_NE(i.window.Control("lbInfo").text, "文件安装成功");
+    EXPECT_NE(i.window.Control(ControlId::lbInfo).text, "文件安装成功");
     EXPECT_FALSE(i.HasRegistry(kAppPath));
     EXPECT_FALSE(i.HasRegistry(kUninstallString));
   }
@@ -224,7 +224,7 @@ TEST(InstallSequence, AnArchiveThatCannotBeSavedIsError8005) {
   // A folder where the decompressed archive should go: it can be neither deleted nor written.
   sys::ForceDirectories(i.platform.tempFolder + kPayloadTempName + "~");
   i.wizard.ShowPage(3);
-  i.wizard.Click("RzBmpButton8");
+  i.wizard.Click(ControlId::RzBmpButton8);
   EXPECT_TRUE(i.Called(std::string("ShowPlainMessage(") +
                        "解压缩安装文件失败，无法完成安装，请以管理员身份重新运行本安装程序。(error code 8005))"));
   EXPECT_EQ(i.host.closeRequests, 1);
@@ -242,9 +242,9 @@ TEST(InstallSequence, CancelDuringExtractionLeavesNoInstalledFile) {
       EXPECT_TRUE(i.wizard.FormCloseQuery());
     }
   };
-  i.wizard.Click("RzBmpButton8");
+  i.wizard.Click(ControlId::RzBmpButton8);
   EXPECT_TRUE(i.session.Aborted);
-  EXPECT_EQ(i.window.Control("Label11").text, "正在回滚安装");
+  EXPECT_EQ(i.window.Control(ControlId::Label11).text, "正在回滚安装");
   for (const char* file : {"DeskClient.exe", "Remover.exe", "midas.dll", "docs\\readme.txt", "install.log"}) {
     EXPECT_FALSE(sys::FileExists(i.Installed(file))) << file;
   }
@@ -287,7 +287,7 @@ TEST(Rollback, CancelDuringExtractionDeletesOnlyWhatTheRunWrote) {
       if (diskFills) faults.FullAfter(folder, 0);
     };
     i.wizard.ShowPage(3);
-    i.wizard.Click("RzBmpButton8");
+    i.wizard.Click(ControlId::RzBmpButton8);
 
     ASSERT_TRUE(heldThroughRollback);
     EXPECT_EQ(i.platform.messageBoxes.size(), 1u);  // the question only, no error box
@@ -351,13 +351,13 @@ TEST(Finish, OptionsShortcutsLogAndTheEnd) {
     SCOPED_TRACE(options);
     Installer i("setup-ok.exe");
     i.wizard.ShowPage(3);
-    i.wizard.Click("RzBmpButton8");
+    i.wizard.Click(ControlId::RzBmpButton8);
     ASSERT_EQ(i.window.currentPage, 5);
     const std::string appData = i.root + "\\Users\\u\\AppData\\Roaming";
     i.platform.registry["HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders\\AppData"] = appData;
-    for (const char* box : {"ch1", "ch2", "ch3", "ch4"}) i.window.Control(box).checked = options;
+    for (ControlId box : {ControlId::ch1, ControlId::ch2, ControlId::ch3, ControlId::ch4}) i.window.Control(box).checked = options;
     const size_t before = i.session.InstallLog.Lines().size();
-    i.wizard.Click("RzBmpButton20");
+    i.wizard.Click(ControlId::RzBmpButton20);
 
     const std::vector<std::string>& log = i.session.InstallLog.Lines();
     const std::string menu = i.platform.programsFolder + "Velmora\\";
@@ -390,14 +390,14 @@ TEST(Finish, OptionsShortcutsLogAndTheEnd) {
 TEST(Finish, ExistingStartMenuShortcutsAreReplaced) {
   Installer i("setup-ok.exe");
   i.wizard.ShowPage(3);
-  i.wizard.Click("RzBmpButton8");
+  i.wizard.Click(ControlId::RzBmpButton8);
   ASSERT_EQ(i.window.currentPage, 5);
   const std::string menu = i.platform.programsFolder + "Velmora\\";
   const std::string links[] = {menu + "Velmora.lnk", menu + "卸载 Velmora.lnk", menu + "自动更新程序.lnk"};
   sys::ForceDirectories(menu);
   for (const std::string& link : links) test::WriteFile(sys::NativePath(link), {'o', 'l', 'd'});
-  for (const char* box : {"ch1", "ch2", "ch3", "ch4"}) i.window.Control(box).checked = false;
-  i.wizard.Click("RzBmpButton20");
+  for (ControlId box : {ControlId::ch1, ControlId::ch2, ControlId::ch3, ControlId::ch4}) i.window.Control(box).checked = false;
+  i.wizard.Click(ControlId::RzBmpButton20);
   const std::string targets[] = {i.Installed("DeskClient.exe"), i.Installed("Remover.exe"), i.Installed("LiveUpdater.exe")};
   for (int n = 0; n < 3; ++n) {
     SCOPED_TRACE(links[n]);

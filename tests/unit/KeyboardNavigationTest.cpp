@@ -74,21 +74,21 @@ TEST(AccessKeyTest, OnlyTheShownPageAnswers) {
 TEST(ArrowKeyTest, MovesWithinThePageInTabOrderAndWraps) {
   Screen screen;
   screen.page = 3;
-  const ControlDescription& rb1 = *FindControl("rb1");
+  const ControlDescription& rb1 = Describe(ControlId::rb1);
   // Tab stops do not matter; hidden or disabled controls are passed over.
   EXPECT_EQ(Name(ArrowTarget(rb1, true, screen.Fn())), "rb2");
   EXPECT_EQ(Name(ArrowTarget(rb1, false, screen.Fn())), "edtSetupPath");
-  EXPECT_EQ(Name(ArrowTarget(*FindControl("rb2"), true, screen.Fn())), "RzBmpButton9");  // 11 hidden, edit disabled
-  EXPECT_EQ(Name(ArrowTarget(*FindControl("RzBmpButton7"), true, screen.Fn())), "RzBmpButton6");
-  EXPECT_EQ(Name(ArrowTarget(*FindControl("RzBmpButton6"), false, screen.Fn())), "RzBmpButton7");
+  EXPECT_EQ(Name(ArrowTarget(Describe(ControlId::rb2), true, screen.Fn())), "RzBmpButton9");  // 11 hidden, edit disabled
+  EXPECT_EQ(Name(ArrowTarget(Describe(ControlId::RzBmpButton7), true, screen.Fn())), "RzBmpButton6");
+  EXPECT_EQ(Name(ArrowTarget(Describe(ControlId::RzBmpButton6), false, screen.Fn())), "RzBmpButton7");
 
   screen.page = 6;
   screen.disabled = {"RzBmpButton24"};
-  EXPECT_EQ(Name(ArrowTarget(*FindControl("RzBmpButton23"), true, screen.Fn())), "RzBmpButton25");
+  EXPECT_EQ(Name(ArrowTarget(Describe(ControlId::RzBmpButton23), true, screen.Fn())), "RzBmpButton25");
   Screen lonely;  // nothing else on the page can take the focus
   lonely.page = 6;
   lonely.disabled = {"RzBmpButton23", "RzBmpButton24", "RzBmpButton25"};
-  EXPECT_EQ(Name(ArrowTarget(*FindControl("RzBmpButton26"), true, lonely.Fn())), "none");
+  EXPECT_EQ(Name(ArrowTarget(Describe(ControlId::RzBmpButton26), true, lonely.Fn())), "none");
 }
 
 TEST(TabKeyTest, FollowsTabOrderAcrossTheShownPage) {
@@ -97,10 +97,10 @@ TEST(TabKeyTest, FollowsTabOrderAcrossTheShownPage) {
   screen.disabled = {"btNext2"};
   // Memo1 is created first but its tab order puts the close button before it.
   EXPECT_EQ(Name(TabTarget(nullptr, true, screen.Fn())), "RzBmpButton4");
-  EXPECT_EQ(Name(TabTarget(FindControl("RzBmpButton4"), true, screen.Fn())), "Memo1");
-  EXPECT_EQ(Name(TabTarget(FindControl("RzBmpButton22"), true, screen.Fn())), "RzBmpButton2");
-  EXPECT_EQ(Name(TabTarget(FindControl("RzBmpButton2"), true, screen.Fn())), "RzBmpButton4");
-  EXPECT_EQ(Name(TabTarget(FindControl("RzBmpButton4"), false, screen.Fn())), "RzBmpButton2");
+  EXPECT_EQ(Name(TabTarget(&Describe(ControlId::RzBmpButton4), true, screen.Fn())), "Memo1");
+  EXPECT_EQ(Name(TabTarget(&Describe(ControlId::RzBmpButton22), true, screen.Fn())), "RzBmpButton2");
+  EXPECT_EQ(Name(TabTarget(&Describe(ControlId::RzBmpButton2), true, screen.Fn())), "RzBmpButton4");
+  EXPECT_EQ(Name(TabTarget(&Describe(ControlId::RzBmpButton4), false, screen.Fn())), "RzBmpButton2");
 }
 
 }  // namespace

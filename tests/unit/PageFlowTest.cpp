@@ -51,8 +51,8 @@ TEST(PageFlow, StartUpCentresTheWelcomePageWithHalvesToEven) {
   w.wizard.FormCreate();
   EXPECT_EQ(w.window.currentPage, 6);
   EXPECT_EQ(w.window.tmshow.tag, 1);
-  EXPECT_EQ(w.window.Control("edtSetupPath").text, "C:\\Program Files\\Velmora\\");
-  EXPECT_EQ(w.window.Control("edtUserpath").text, "C:\\Users\\u\\Documents\\Velmora\\");  // over rb1's copy
+  EXPECT_EQ(w.window.Control(ControlId::edtSetupPath).text, "C:\\Program Files\\Velmora\\");
+  EXPECT_EQ(w.window.Control(ControlId::edtUserpath).text, "C:\\Users\\u\\Documents\\Velmora\\");  // over rb1's copy
   w.wizard.CentreOn(1920, 1080);
   EXPECT_EQ(w.window.left, 706);
   w.wizard.CentreOn(1365, 768);
@@ -64,10 +64,10 @@ TEST(PageFlow, TheNormalPathFromWelcomeToLocation) {
   Wizard w;
   w.wizard.ShowPage(6);
   w.window.tmshow.tag = 1;
-  w.wizard.Click("RzBmpButton25");
+  w.wizard.Click(ControlId::RzBmpButton25);
   EXPECT_EQ(w.window.currentPage, 0);
   EXPECT_TRUE(w.window.tmshow.running);
-  EXPECT_FALSE(w.window.Control("RzBmpButton30").enabled);
+  EXPECT_FALSE(w.window.Control(ControlId::RzBmpButton30).enabled);
   EXPECT_EQ(w.Count("SetTopmost(on)"), 1);
   EXPECT_EQ(w.Count("SetTopmost(off)"), 1);
 
@@ -76,75 +76,75 @@ TEST(PageFlow, TheNormalPathFromWelcomeToLocation) {
   EXPECT_EQ(w.window.tmshow.tag, 0);
   EXPECT_EQ(w.window.currentPage, 1);
 
-  w.wizard.Click("RzBmpButton1");
+  w.wizard.Click(ControlId::RzBmpButton1);
   EXPECT_EQ(w.window.currentPage, 2);
-  EXPECT_FALSE(w.window.Control("btNext2").enabled);
-  w.wizard.Click("btNext2");  // disabled: nothing happens
+  EXPECT_FALSE(w.window.Control(ControlId::btNext2).enabled);
+  w.wizard.Click(ControlId::btNext2);  // disabled: nothing happens
   EXPECT_EQ(w.window.currentPage, 2);
-  w.wizard.Click("chbAgree");
-  EXPECT_TRUE(w.window.Control("btNext2").enabled);
-  w.wizard.Click("chbAgree");
-  EXPECT_FALSE(w.window.Control("btNext2").enabled);
-  w.wizard.Click("chbAgree");
+  w.wizard.Click(ControlId::chbAgree);
+  EXPECT_TRUE(w.window.Control(ControlId::btNext2).enabled);
+  w.wizard.Click(ControlId::chbAgree);
+  EXPECT_FALSE(w.window.Control(ControlId::btNext2).enabled);
+  w.wizard.Click(ControlId::chbAgree);
   w.platform.freeSpace["C:\\"] = 1572864;
-  w.window.SetText("edtSetupPath", "C:\\Program Files\\Velmora\\");
-  w.wizard.Click("btNext2");
+  w.window.SetText(ControlId::edtSetupPath, "C:\\Program Files\\Velmora\\");
+  w.wizard.Click(ControlId::btNext2);
   EXPECT_EQ(w.window.currentPage, 3);
-  EXPECT_EQ(w.window.Control("lbSize").text, "所需空间：50MB  可用空间：1.5MB");
-  EXPECT_EQ(w.window.Control("edtUserpath").text, "C:\\Program Files\\Velmora\\");  // rb1 checked
+  EXPECT_EQ(w.window.Control(ControlId::lbSize).text, "所需空间：50MB  可用空间：1.5MB");
+  EXPECT_EQ(w.window.Control(ControlId::edtUserpath).text, "C:\\Program Files\\Velmora\\");  // rb1 checked
   EXPECT_EQ(w.window.top, 0);  // all pages are the same height: no move
 }
 
 TEST(PageFlow, BackButtonsAndTheEnvironmentPagesOwnNext) {
   struct Step {
     int from;
-    const char* button;
+    ControlId button;
     int to;
   } steps[] = {
-      {2, "RzBmpButton22", 1},  // licence: Back
-      {3, "RzBmpButton9", 2},   // location: Back
-      {1, "RzBmpButton16", 1},  // features: Back stays disabled
+      {2, ControlId::RzBmpButton22, 1},  // licence: Back
+      {3, ControlId::RzBmpButton9, 2},   // location: Back
+      {1, ControlId::RzBmpButton16, 1},  // features: Back stays disabled
   };
   for (const Step& s : steps) {
     Wizard w;
     w.wizard.ShowPage(s.from);
     w.wizard.Click(s.button);
-    EXPECT_EQ(w.window.currentPage, s.to) << s.button;
+    EXPECT_EQ(w.window.currentPage, s.to) << ui::Describe(s.button).name;
   }
   Wizard w;
   w.wizard.ShowPage(0);
-  w.window.Control("RzBmpButton29").enabled = true;
-  w.wizard.Click("RzBmpButton29");  // environment: Back re-arms the check
+  w.window.Control(ControlId::RzBmpButton29).enabled = true;
+  w.wizard.Click(ControlId::RzBmpButton29);  // environment: Back re-arms the check
   EXPECT_EQ(w.window.currentPage, 6);
   EXPECT_EQ(w.window.tmshow.tag, 1);
   w.window.tmshow.tag = 0;
-  w.wizard.Click("RzBmpButton25");  // a disarmed check: the environment page shows, nothing runs
+  w.wizard.Click(ControlId::RzBmpButton25);  // a disarmed check: the environment page shows, nothing runs
   EXPECT_EQ(w.window.currentPage, 0);
   EXPECT_FALSE(w.window.tmshow.running);
-  w.window.Control("RzBmpButton30").enabled = true;
-  w.wizard.Click("RzBmpButton30");  // its own Next runs the check and goes on
+  w.window.Control(ControlId::RzBmpButton30).enabled = true;
+  w.wizard.Click(ControlId::RzBmpButton30);  // its own Next runs the check and goes on
   EXPECT_EQ(w.window.currentPage, 1);
 }
 
 TEST(PageFlow, AgreementReminderWhenNextIsPressedUnchecked) {
   Wizard w;
   w.wizard.ShowPage(2);
-  w.window.Control("btNext2").enabled = true;
-  w.wizard.Click("btNext2");
+  w.window.Control(ControlId::btNext2).enabled = true;
+  w.wizard.Click(ControlId::btNext2);
   EXPECT_EQ(w.window.currentPage, 2);
   ASSERT_EQ(w.platform.messageBoxes.size(), 1u);
   EXPECT_EQ(w.platform.messageBoxes[0],
             std::string("请阅读并同意软件许可协议和青少年上网安全指引，并勾选上方选择框。|") +
                 std::to_string(0x40040) + "|direct");
-  EXPECT_EQ(w.window.focused, "chbAgree");
+  EXPECT_EQ(w.window.focused, ControlId::chbAgree);
 }
 
 TEST(PageFlow, CloseButtonsAndCancelButtonsAskTheWindowToClose) {
   Wizard w;
-  const char* closers[] = {"RzBmpButton26", "RzBmpButton23", "RzBmpButton31", "RzBmpButton15", "RzBmpButton12",
-                           "RzBmpButton21", "RzBmpButton2",  "RzBmpButton4",  "RzBmpButton7",  "RzBmpButton6",
-                           "btTurnBackSetup", "RzBmpButton13", "RzBmpButton32", "RzBmpButton18"};
-  for (const char* name : closers) w.wizard.Click(name);
+  const ControlId closers[] = {ControlId::RzBmpButton26, ControlId::RzBmpButton23, ControlId::RzBmpButton31, ControlId::RzBmpButton15, ControlId::RzBmpButton12,
+                           ControlId::RzBmpButton21, ControlId::RzBmpButton2,  ControlId::RzBmpButton4,  ControlId::RzBmpButton7,  ControlId::RzBmpButton6,
+                           ControlId::btTurnBackSetup, ControlId::RzBmpButton13, ControlId::RzBmpButton32, ControlId::RzBmpButton18};
+  for (ControlId closer : closers) w.wizard.Click(closer);
   EXPECT_EQ(w.host.closeRequests, int(std::size(closers)));
 }
 
@@ -157,21 +157,21 @@ TEST(PageFlow, LocationPageFolderChoicesAndFreeSpace) {
   EXPECT_EQ(w.wizard.GetFreeSpaceMB("D:\\Apps"), "5120.0");
 
   w.host.folderAnswers = {"D:\\Apps", ""};
-  w.wizard.Click("RzBmpButton10");
-  EXPECT_EQ(w.window.Control("edtSetupPath").text, "D:\\Apps");
-  EXPECT_EQ(w.window.Control("edtUserpath").text, "D:\\Apps");
+  w.wizard.Click(ControlId::RzBmpButton10);
+  EXPECT_EQ(w.window.Control(ControlId::edtSetupPath).text, "D:\\Apps");
+  EXPECT_EQ(w.window.Control(ControlId::edtUserpath).text, "D:\\Apps");
   EXPECT_EQ(w.host.folderDialogs.back(), "|请选择程序安装目录:");
 
-  EXPECT_FALSE(w.window.Control("edtUserpath").enabled);
-  EXPECT_FALSE(w.window.Control("RzBmpButton11").visible);
-  w.wizard.Click("rb2");
-  EXPECT_TRUE(w.window.Control("edtUserpath").enabled);
-  EXPECT_TRUE(w.window.Control("RzBmpButton11").visible);
-  w.wizard.Click("RzBmpButton11");  // cancelled
+  EXPECT_FALSE(w.window.Control(ControlId::edtUserpath).enabled);
+  EXPECT_FALSE(w.window.Control(ControlId::RzBmpButton11).visible);
+  w.wizard.Click(ControlId::rb2);
+  EXPECT_TRUE(w.window.Control(ControlId::edtUserpath).enabled);
+  EXPECT_TRUE(w.window.Control(ControlId::RzBmpButton11).visible);
+  w.wizard.Click(ControlId::RzBmpButton11);  // cancelled
   EXPECT_EQ(w.host.folderDialogs.back(), "D:\\Apps|请个人文件夹目录:");
-  EXPECT_EQ(w.window.Control("edtUserpath").text, "D:\\Apps");
-  w.wizard.Click("rb1");
-  EXPECT_FALSE(w.window.Control("edtUserpath").enabled);
+  EXPECT_EQ(w.window.Control(ControlId::edtUserpath).text, "D:\\Apps");
+  w.wizard.Click(ControlId::rb1);
+  EXPECT_FALSE(w.window.Control(ControlId::edtUserpath).enabled);
 }
 
 TEST(PageFlow, UninstallerMessageAndPagingKeys) {
@@ -181,9 +181,9 @@ TEST(PageFlow, UninstallerMessageAndPagingKeys) {
   w.wizard.HandleMessage(kUninstallerDoneMessage, kUninstallerDoneParam);
   EXPECT_TRUE(w.window.tmshow.running);
 
-  w.wizard.KeyDown("Memo1", kVkNumpad3);
-  w.wizard.KeyDown("", kVkNumpad9);
-  w.wizard.KeyDown("Memo1", 'A');
+  w.wizard.KeyDown(ControlId::Memo1, kVkNumpad3);
+  w.wizard.KeyDown(std::nullopt, kVkNumpad9);
+  w.wizard.KeyDown(ControlId::Memo1, 'A');
   EXPECT_EQ(w.Count("SendKeyDown(2002,34)"), 1);
   EXPECT_EQ(w.Count("SendKeyDown(2002,33)"), 1);
 }
@@ -211,7 +211,7 @@ TEST(PageFlow, PressingTheWindowDragsItExceptOnTheProgressImages) {
     SCOPED_TRACE(c.what);
     Wizard w;
     w.wizard.ShowPage(c.page);
-    w.window.Control("imgbar").width = 233;
+    w.window.Control(ControlId::imgbar).width = 233;
     w.wizard.FormMouseDown(c.x, c.y);
     EXPECT_EQ(w.Count("StartWindowDrag"), c.drags ? 1 : 0);
   }
@@ -225,10 +225,10 @@ TEST(PageFlow, TheWindowStaysWhereTheUserDraggedIt) {
   w.wizard.CentreOn(1024, 768);
   w.wizard.FormMouseDown(100, 300);
   w.wizard.FormMoved(37, 401);  // where the system's move ended
-  w.wizard.Click("RzBmpButton25");
+  w.wizard.Click(ControlId::RzBmpButton25);
   w.wizard.tmshowTimer();
-  w.wizard.Click("RzBmpButton1");
-  w.window.SetText("edtSetupPath", "D:\\Velmora");
+  w.wizard.Click(ControlId::RzBmpButton1);
+  w.window.SetText(ControlId::edtSetupPath, "D:\\Velmora");
   EXPECT_EQ(w.window.currentPage, 2);
   EXPECT_EQ(w.window.left, 37);
   EXPECT_EQ(w.window.top, 401);
@@ -248,7 +248,7 @@ TEST(EnvironmentCheck, EarlierInstallationIsOfferedForRemoval) {
     Wizard w;  // registered, but its uninstaller is gone
     w.platform.registry[kUninstall] = "C:\\Old\\Remover.exe";
     EXPECT_TRUE(w.wizard.CheckEnvironment());
-    EXPECT_EQ(w.window.Control("RzBmpButton30").tag, 0);
+    EXPECT_EQ(w.window.Control(ControlId::RzBmpButton30).tag, 0);
     EXPECT_TRUE(w.platform.messageBoxes.empty());
   }
   {
@@ -261,9 +261,9 @@ TEST(EnvironmentCheck, EarlierInstallationIsOfferedForRemoval) {
     EXPECT_EQ(w.platform.messageBoxes[0], std::string("检测到已经安装了 Velmora ,请先卸载旧系统再安装。|36|modal"));
     EXPECT_EQ(w.Count("ExecuteShell(1000,,C:\\Old\\Remover.exe,1001,,1)"), 1);
     EXPECT_EQ(w.window.tmReCheck.tag, 1);
-    EXPECT_EQ(w.window.Control("RzBmpButton30").tag, 1);
-    EXPECT_TRUE(w.window.Control("RzBmpButton30").enabled);
-    EXPECT_TRUE(w.window.Control("RzBmpButton29").enabled);
+    EXPECT_EQ(w.window.Control(ControlId::RzBmpButton30).tag, 1);
+    EXPECT_TRUE(w.window.Control(ControlId::RzBmpButton30).enabled);
+    EXPECT_TRUE(w.window.Control(ControlId::RzBmpButton29).enabled);
     EXPECT_EQ(w.window.currentPage, 0);
   }
   {
@@ -331,7 +331,7 @@ TEST(EnvironmentCheck, TheScreenShowsTheModelWheneverMessagesRun) {
       EXPECT_EQ(w.host.screen, test::FakeHost::Screen(w.window));
     };
     w.wizard.FormCreate();
-    w.wizard.Click("RzBmpButton25");
+    w.wizard.Click(ControlId::RzBmpButton25);
     w.wizard.tmshowTimer();
     EXPECT_GT(points, 0);
     EXPECT_EQ(w.window.hidden, answer == kIdNo);

@@ -58,15 +58,17 @@ TEST(WindowDescription, ControlsComePageByPageEachOpeningWithItsPicture) {
   EXPECT_EQ(at, controls.size()) << "a control sits on no page, or its page's rows are split";
 }
 
-TEST(WindowDescription, NamesAreUniqueAndFound) {
+// The window, the model and the tests address controls by identity: each identity describes its own
+// row, and the names the trees and messages show are unique.
+TEST(WindowDescription, EachIdentityDescribesItsOwnRow) {
   std::set<std::string> names;
+  ASSERT_EQ(Controls().size(), kControlCount);
   for (const ControlDescription& c : Controls()) {
     EXPECT_TRUE(names.insert(c.name).second) << c.name;
-    EXPECT_EQ(FindControl(c.name), &c);
+    EXPECT_EQ(&Describe(c.id), &c) << c.name;
   }
-  EXPECT_EQ(FindControl("RzBmpButton99"), nullptr);
-  EXPECT_EQ(FindControl("img"), nullptr);
-  EXPECT_EQ(FindControl(nullptr), nullptr);
+  EXPECT_STREQ(Describe(ControlId::RzBmpButton8).name, "RzBmpButton8");
+  EXPECT_STREQ(Describe(ControlId::RzBmpButton8).text, "安装(&I)");
 }
 
 // Windowed controls have distinct tab positions within their page; pictures and labels have none.
@@ -140,7 +142,7 @@ TEST(WindowDescription, BitmapButtonsTakeTheirSetsSizeAndCloseButtonsTheTooltip)
 TEST(WindowDescription, SpotChecksAcrossPages) {
   using K = ControlKind;
   struct Case {
-    const char* name;
+    ControlId id;
     K kind;
     int page, left, top, width, height;
     const char* text;
@@ -148,50 +150,49 @@ TEST(WindowDescription, SpotChecksAcrossPages) {
     int tab;
     const char* handler;
   } cases[] = {
-      {"lb18", K::kLabel, 6, 194, 82, 0, 0, "欢迎使用 Velmora 安装程序", true, true, true, false, -1, "FormMouseDown"},
-      {"lb20", K::kWrappingLabel, 6, 194, 141, 297, 28,
+      {ControlId::lb18, K::kLabel, 6, 194, 82, 0, 0, "欢迎使用 Velmora 安装程序", true, true, true, false, -1, "FormMouseDown"},
+      {ControlId::lb20, K::kWrappingLabel, 6, 194, 141, 297, 28,
        "如果您有任何其他程序正在运行，请单击“取消”，关闭程序，然后再次运行该安装程序。", false, true, true, false, -1,
        "FormMouseDown"},
-      {"RzBmpButton24", K::kWideButton, 6, 207, 355, 89, 23, "上一步(&P)", false, false, true, false, 1, nullptr},
-      {"Label16", K::kLabel, 0, 36, 161, 0, 0, "正在检测安装环境，请稍后...", false, true, true, false, -1,
+      {ControlId::RzBmpButton24, K::kWideButton, 6, 207, 355, 89, 23, "上一步(&P)", false, false, true, false, 1, nullptr},
+      {ControlId::Label16, K::kLabel, 0, 36, 161, 0, 0, "正在检测安装环境，请稍后...", false, true, true, false, -1,
        "FormMouseDown"},
-      {"RzBmpButton31", K::kCancelButton, 0, 406, 357, 88, 23, "取消(&C)", false, true, true, false, 3,
+      {ControlId::RzBmpButton31, K::kCancelButton, 0, 406, 357, 88, 23, "取消(&C)", false, true, true, false, 3,
        "btTurnBackSetupClick"},
-      {"lb8", K::kWrappingLabel, 1, 162, 149, 319, 20, "，支持5173，淘宝以及百川等B2B网站的自动列表，拥有强力", false,
+      {ControlId::lb8, K::kWrappingLabel, 1, 162, 149, 319, 20, "，支持5173，淘宝以及百川等B2B网站的自动列表，拥有强力", false,
        true, true, false, -1, "FormMouseDown"},
-      {"RzBmpButton21", K::kCloseButton, 1, 481, 4, 17, 17, nullptr, false, true, true, false, 1,
+      {ControlId::RzBmpButton21, K::kCloseButton, 1, 481, 4, 17, 17, nullptr, false, true, true, false, 1,
        "btTurnBackSetupClick"},
-      {"lb24", K::kWrappingLabel, 2, 47, 287, 431, 30,
+      {ControlId::lb24, K::kWrappingLabel, 2, 47, 287, 431, 30,
        "如果您接受协议中的条款，单击[下一步(N)]继续安装。如果您选定[取消(C)]，安装程序将会关闭。"
        "必须接受协议才能安装“Velmora”。",
        false, true, true, false, -1, "FormMouseDown"},
-      {"Memo1", K::kMemo, 2, 48, 118, 393, 163, nullptr, false, true, true, false, 2, "Memo1KeyDown"},
-      {"chbAgree", K::kCheckBox, 2, 49, 316, 353, 22, "我已阅读并同意Velmora软件许可协议", false, true, true, false, 3,
+      {ControlId::Memo1, K::kMemo, 2, 48, 118, 393, 163, nullptr, false, true, true, false, 2, "Memo1KeyDown"},
+      {ControlId::chbAgree, K::kCheckBox, 2, 49, 316, 353, 22, "我已阅读并同意Velmora软件许可协议", false, true, true, false, 3,
        "chbAgreeClick"},
-      {"btNext2", K::kWideButton, 2, 307, 355, 89, 23, "下一步(&N)", false, false, true, false, 5, "btNext2Click"},
-      {"lbSize", K::kLabel, 3, 33, 175, 0, 0, nullptr, false, true, true, false, -1, "FormMouseDown"},
-      {"edtSetupPath", K::kFramedEdit, 3, 32, 123, 307, 20, nullptr, false, true, true, false, 3, "edtSetupPathChange"},
-      {"rb1", K::kRadioButton, 3, 35, 235, 169, 18, "保存到安装目录下", false, true, true, true, 4, "rb1Click"},
-      {"rb2", K::kRadioButton, 3, 35, 262, 169, 18, "自定义", false, true, true, false, 5, "rb1Click"},
-      {"RzBmpButton11", K::kWideButton, 3, 362, 284, 89, 23, "浏览(&B)", false, true, false, false, 6,
+      {ControlId::btNext2, K::kWideButton, 2, 307, 355, 89, 23, "下一步(&N)", false, false, true, false, 5, "btNext2Click"},
+      {ControlId::lbSize, K::kLabel, 3, 33, 175, 0, 0, nullptr, false, true, true, false, -1, "FormMouseDown"},
+      {ControlId::edtSetupPath, K::kFramedEdit, 3, 32, 123, 307, 20, nullptr, false, true, true, false, 3, "edtSetupPathChange"},
+      {ControlId::rb1, K::kRadioButton, 3, 35, 235, 169, 18, "保存到安装目录下", false, true, true, true, 4, "rb1Click"},
+      {ControlId::rb2, K::kRadioButton, 3, 35, 262, 169, 18, "自定义", false, true, true, false, 5, "rb1Click"},
+      {ControlId::RzBmpButton11, K::kWideButton, 3, 362, 284, 89, 23, "浏览(&B)", false, true, false, false, 6,
        "RzBmpButton11Click"},
-      {"edtUserpath", K::kFramedEdit, 3, 35, 285, 307, 20, nullptr, false, false, true, false, 7, nullptr},
-      {"RzBmpButton8", K::kWideButton, 3, 306, 355, 89, 23, "安装(&I)", false, true, true, false, 9,
+      {ControlId::edtUserpath, K::kFramedEdit, 3, 35, 285, 307, 20, nullptr, false, false, true, false, 7, nullptr},
+      {ControlId::RzBmpButton8, K::kWideButton, 3, 306, 355, 89, 23, "安装(&I)", false, true, true, false, 9,
        "RzBmpButton8Click"},
-      {"Label11", K::kLabel, 4, 31, 41, 0, 0, "程序正在安装", true, true, true, false, -1, "FormMouseDown"},
-      {"Image1", K::kProgressTrack, 4, 28, 153, 466, 17, nullptr, false, true, true, false, -1, nullptr},
-      {"imgbar", K::kProgressBar, 4, 31, 155, 0, 13, nullptr, false, true, true, false, -1, nullptr},
-      {"lb1", K::kLabel, 4, 32, 65, 0, 0, "“Velmora”正在安装，请等候……", false, true, true, false, -1, "FormMouseDown"},
-      {"RzBmpButton27", K::kMixedButton, 4, 214, 357, 89, 23, "上一步(&P)", false, false, true, false, 2, nullptr},
-      {"ch1", K::kCheckBox, 5, 193, 167, 247, 15, "运行 OrmundVelmora 软件", false, true, true, true, 2, nullptr},
-      {"ch2", K::kCheckBox, 5, 193, 194, 249, 17, nullptr, false, true, true, true, 3, nullptr},
-      {"RzBmpButton20", K::kWideButton, 5, 308, 353, 89, 23, "完成(&F)", false, true, true, false, 7,
+      {ControlId::Label11, K::kLabel, 4, 31, 41, 0, 0, "程序正在安装", true, true, true, false, -1, "FormMouseDown"},
+      {ControlId::Image1, K::kProgressTrack, 4, 28, 153, 466, 17, nullptr, false, true, true, false, -1, nullptr},
+      {ControlId::imgbar, K::kProgressBar, 4, 31, 155, 0, 13, nullptr, false, true, true, false, -1, nullptr},
+      {ControlId::lb1, K::kLabel, 4, 32, 65, 0, 0, "“Velmora”正在安装，请等候……", false, true, true, false, -1, "FormMouseDown"},
+      {ControlId::RzBmpButton27, K::kMixedButton, 4, 214, 357, 89, 23, "上一步(&P)", false, false, true, false, 2, nullptr},
+      {ControlId::ch1, K::kCheckBox, 5, 193, 167, 247, 15, "运行 OrmundVelmora 软件", false, true, true, true, 2, nullptr},
+      {ControlId::ch2, K::kCheckBox, 5, 193, 194, 249, 17, nullptr, false, true, true, true, 3, nullptr},
+      {ControlId::RzBmpButton20, K::kWideButton, 5, 308, 353, 89, 23, "完成(&F)", false, true, true, false, 7,
        "RzBmpButton20Click"},
   };
   for (const Case& e : cases) {
-    SCOPED_TRACE(e.name);
-    const ControlDescription* c = FindControl(e.name);
-    ASSERT_NE(c, nullptr);
+    const ControlDescription* c = &Describe(e.id);
+    SCOPED_TRACE(c->name);
     EXPECT_EQ(c->kind, e.kind);
     EXPECT_EQ(c->pageTag, e.page);
     EXPECT_EQ(c->left, e.left);
@@ -210,9 +211,9 @@ TEST(WindowDescription, SpotChecksAcrossPages) {
 
 // The captions reach the program as code page 936 bytes, not UTF-8.
 TEST(WindowDescription, CaptionsAreCodePage936) {
-  EXPECT_STREQ(FindControl("RzBmpButton26")->text, "\xc8\xa1\xcf\xfb(&C)");
-  EXPECT_STREQ(FindControl("RzBmpButton23")->hint, "\xb9\xd8\xb1\xd5");
-  EXPECT_EQ(std::strlen(FindControl("lb1")->text), 31u);  // 12 two-byte characters and "Velmora"
+  EXPECT_STREQ(Describe(ControlId::RzBmpButton26).text, "\xc8\xa1\xcf\xfb(&C)");
+  EXPECT_STREQ(Describe(ControlId::RzBmpButton23).hint, "\xb9\xd8\xb1\xd5");
+  EXPECT_EQ(std::strlen(Describe(ControlId::lb1).text), 31u);  // 12 two-byte characters and "Velmora"
 }
 
 }  // namespace

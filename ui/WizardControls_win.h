@@ -1,0 +1,65 @@
+// The wizard window's windowed controls, made from the window description: the bitmap buttons, the
+// glyph check boxes and radio buttons, the folder edits and the licence memo, with their tooltips
+// and decorations. Each is found by its identity, and its identity from its window.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "app/WindowModel.h"
+#include "ui/GlyphButton.h"
+#include "ui/WindowDescription.h"
+
+namespace velmora::ui {
+
+class WizardControls {
+ public:
+  // What the controls report to the window.
+  struct Events {
+    // A bitmap button was clicked.
+    std::function<void(ControlId)> click;
+    // A check box or radio button changed its own state (a radio button its siblings' too) and
+    // was clicked.
+    std::function<void(ControlId)> glyphClicked;
+    // A key went down in the licence memo.
+    std::function<void(uint32_t key)> memoKey;
+  };
+
+  // Creates every windowed control of every page as a hidden child of `window`, in the order
+  // access keys are offered to them, with the texts and check marks the model holds.
+  WizardControls(HWND window, HFONT font, const app::TWindowModel& model, Events events);
+  // The window must go first: its radio buttons use the groups held here.
+  ~WizardControls();
+  WizardControls(const WizardControls&) = delete;
+  WizardControls& operator=(const WizardControls&) = delete;
+
+  // The window of a windowed control; null for the controls the window paints itself.
+  HWND Window(ControlId id) const { return windows_[size_t(id)]; }
+  // The control of a window or of a command id, if it is one of these.
+  std::optional<ControlId> Find(HWND control) const;
+  std::optional<ControlId> FromCommand(int commandId) const;
+  // Whether Tab stops at the control now: it can take the focus and its window is a tab stop (a
+  // radio button only while it is the checked one of its group).
+  bool TakesTab(const app::TWindowModel& model, ControlId id) const;
+
+ private:
+  HWND CreateButton(const ControlDescription& d, const std::string& text);
+  HWND CreateGlyphControl(const ControlDescription& d, const app::TControlState& state);
+  HWND CreateEdit(const ControlDescription& d, const std::string& text);
+  void DecorateEdits();
+  void AddTooltips();
+  static LRESULT CALLBACK MemoProc(HWND memo, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+
+  HWND window_;
+  HFONT font_;
+  Events events_;
+  std::array<HWND, kControlCount> windows_{};
+  std::map<int, std::unique_ptr<TRadioSiblings>> radioGroups_;  // the radio buttons of each page
+};
+
+}  // namespace velmora::ui

@@ -1,0 +1,173 @@
+// What the wizard window paints itself.
+#include "ui/WizardPainter_win.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "resources/ResourceIds.h"
+#include "ui/JpegImage.h"
+#include "ui/WindowText_win.h"
+
+namespace velmora::ui {
+
+namespace {
+
+// The resource holding a page's picture.
+int PictureResource(int tag) {
+  switch (tag) {
+    case 6:
+      return IDR_PAGE_WELCOME;
+    case 5:
+      return IDR_PAGE_FINISH;
+    case 3:
+      return IDR_PAGE_LOCATION;
+    default:
+      return IDR_PAGE_A;
+  }
+}
+
+constexpr int kProgressPage = 4;
+
+bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
+
+RECT RectOf(const app::TControlState& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
+
+// A JPEG picture of the program's resources as a top-down 24-bit DIB section; null when it cannot be
+// read.
+HBITMAP DecodePictureResource(int id) {
+  HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  TImage image;
+  if (bytes == nullptr || !DecodeJpeg(static_cast<const uint8_t*>(bytes), SizeofResource(nullptr, resource), image)) {
+    return nullptr;
+  }
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  if (bitmap != nullptr) std::memcpy(pixels, image.bgr.data(), image.bgr.size());
+  return bitmap;
+}
+
+}  // namespace
+
+WizardPainter::~WizardPainter() {
+  if (pictureSource_ != nullptr) DeleteDC(pictureSource_);
+  for (HBITMAP bitmap : {trackPicture_, barPicture_}) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+  }
+  for (const auto& [id, bitmap] : pictures_) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+  }
+}
+
+WizardPainter::Changes WizardPainter::InvalidateChanged(const app::TWindowModel& model) {
+  Changes changes;
+  if (model.currentPage != paintedPage_) {
+    changes.newPage = true;
+    paintedPage_ = model.currentPage;
+    paintedTexts_.clear();
+    paintedBar_ = -1;
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  for (const ControlDescription& d : Controls()) {
+    if (!IsLabel(d.kind) || d.pageTag != model.currentPage) continue;
+    const std::string& text = model.Control(d.id).text;
+    auto painted = paintedTexts_.find(d.id);
+    if (painted != paintedTexts_.end() && painted->second == text) continue;
+    paintedTexts_[d.id] = text;
+    const RECT box = LabelRect(d);
+    InvalidateRect(window_, &box, FALSE);
+    if (!changes.newPage) changes.labels.push_back(d.id);
+  }
+  const int bar = model.Control(ControlId::imgbar).width;
+  if (bar != paintedBar_) {
+    paintedBar_ = bar;
+    const RECT track = RectOf(model.Control(ControlId::Image1));
+    InvalidateRect(window_, &track, FALSE);
+    changes.bar = !changes.newPage;
+  }
+  return changes;
+}
+
+void WizardPainter::Paint(const app::TWindowModel& model) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window_, &ps);
+  const RECT part = ps.rcPaint;
+  if (backBuffer_ == nullptr) backBuffer_ = std::make_unique<Dib>(dc, kPageWidth + 1, kPageHeight + 1);
+  if (backBuffer_->ok() && part.right <= backBuffer_->width() && part.bottom <= backBuffer_->height()) {
+    // Only the part that needs it is composed.
+    HDC buffer = backBuffer_->dc();
+    IntersectClipRect(buffer, part.left, part.top, part.right, part.bottom);
+    PaintPage(buffer, model);
+    SelectClipRgn(buffer, nullptr);
+    BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, buffer, part.left, part.top,
+           SRCCOPY);
+  } else {
+    PaintPage(dc, model);
+  }
+  EndPaint(window_, &ps);
+}
+
+// The page's picture, then its labels over it, transparent, in their order.
+void WizardPainter::PaintPage(HDC dc, const app::TWindowModel& model) {
+  const int page = model.currentPage;
+  auto shown = model.pageVisible.find(page);
+  RECT all = {0, 0, kPageWidth + 1, kPageHeight + 1};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  if (shown == model.pageVisible.end() || !shown->second) return;
+  if (HBITMAP picture = Picture(page)) Blit(dc, picture, 0, 0, kPageWidth, kPageHeight);
+  if (page == kProgressPage) PaintProgress(dc, model);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  for (const ControlDescription& d : Controls()) {
+    if (!IsLabel(d.kind) || d.pageTag != page || !model.Control(d.id).visible) continue;
+    RECT box = LabelRect(d);
+    // Laying out a label's text costs far more than clipping it, and most repaints during an
+    // installation cover only the status line or the bar.
+    if (!RectVisible(dc, &box)) continue;
+    const std::string& text = model.Control(d.id).text;
+    HGDIOBJ old = SelectObject(dc, d.boldLarge ? boldFont_ : font_);
+    DrawTextA(dc, text.c_str(), int(text.size()), &box, LabelFormat(d.kind));
+    SelectObject(dc, old);
+  }
+}
+
+// The page picture from the program's resources, decoded once.
+HBITMAP WizardPainter::Picture(int pageTag) {
+  const int id = PictureResource(pageTag);
+  auto found = pictures_.find(id);
+  if (found != pictures_.end()) return found->second;
+  return pictures_[id] = DecodePictureResource(id);
+}
+
+// The track picture, and the bar picture's left part as wide as the bar control (the picture ends at
+// 461 pixels; a wider control shows no more of it).
+void WizardPainter::PaintProgress(HDC dc, const app::TWindowModel& model) {
+  if (trackPicture_ == nullptr) trackPicture_ = LoadBitmapResource(IDB_PROGRESS_TRACK);
+  if (barPicture_ == nullptr) barPicture_ = LoadBitmapResource(IDB_PROGRESS_BAR);
+  const app::TControlState& track = model.Control(ControlId::Image1);
+  const app::TControlState& bar = model.Control(ControlId::imgbar);
+  if (trackPicture_ != nullptr) Blit(dc, trackPicture_, track.left, track.top, track.width, track.height);
+  if (barPicture_ != nullptr) {
+    BITMAP info;
+    GetObjectA(barPicture_, sizeof info, &info);
+    Blit(dc, barPicture_, bar.left, bar.top, std::min(bar.width, int(info.bmWidth)), info.bmHeight);
+  }
+}
+
+// Copies a picture's top-left part to the DC, through a memory DC made once: the bar and the status
+// line repaint for every file.
+void WizardPainter::Blit(HDC dc, HBITMAP picture, int left, int top, int width, int height) {
+  if (pictureSource_ == nullptr) pictureSource_ = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(pictureSource_, picture);
+  BitBlt(dc, left, top, width, height, pictureSource_, 0, 0, SRCCOPY);
+  SelectObject(pictureSource_, old);
+}
+
+}  // namespace velmora::ui

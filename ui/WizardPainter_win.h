@@ -1,0 +1,62 @@
+// What the wizard window paints itself: the shown page's picture, its labels over it and, on the
+// progress page, the track and bar, composed off-screen and copied in one step. It also works out
+// which parts a change of the model needs repainted: a new page all of it, a label's new text only
+// the label's box and a new bar width only the track. During an installation the status line and
+// the bar change for every file, so this keeps those repaints small.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/WindowModel.h"
+#include "ui/Dib_win.h"
+
+namespace velmora::ui {
+
+class WizardPainter {
+ public:
+  // The fonts stay the caller's.
+  WizardPainter(HWND window, HFONT font, HFONT boldFont) : window_(window), font_(font), boldFont_(boldFont) {}
+  ~WizardPainter();
+  WizardPainter(const WizardPainter&) = delete;
+  WizardPainter& operator=(const WizardPainter&) = delete;
+
+  // What changed on the screen since the last call, which this has invalidated.
+  struct Changes {
+    bool newPage = false;
+    std::vector<ControlId> labels;  // labels of the same page with a new text
+    bool bar = false;               // the bar's new width on the same page
+    bool Any() const { return newPage || bar || !labels.empty(); }
+  };
+  Changes InvalidateChanged(const app::TWindowModel& model);
+
+  // WM_PAINT: composes the invalid part off-screen and copies it.
+  void Paint(const app::TWindowModel& model);
+  // The whole page into `dc`: also what the self-drawn controls take from under them.
+  void PaintPage(HDC dc, const app::TWindowModel& model);
+
+ private:
+  HBITMAP Picture(int pageTag);
+  void PaintProgress(HDC dc, const app::TWindowModel& model);
+  void Blit(HDC dc, HBITMAP picture, int left, int top, int width, int height);
+
+  HWND window_;
+  HFONT font_, boldFont_;
+  std::map<int, HBITMAP> pictures_;  // decoded page pictures, by resource
+  HBITMAP trackPicture_ = nullptr;
+  HBITMAP barPicture_ = nullptr;
+  // Made once: a new bitmap for every paint costs round trips to the window system, and the page
+  // repaints for every file.
+  std::unique_ptr<Dib> backBuffer_;
+  HDC pictureSource_ = nullptr;  // selects each picture in turn for copying
+  // What the screen shows now.
+  int paintedPage_ = -2;
+  std::map<ControlId, std::string> paintedTexts_;  // the labels of the painted page
+  int paintedBar_ = -1;
+};
+
+}  // namespace velmora::ui

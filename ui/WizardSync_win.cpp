@@ -1,0 +1,78 @@
+// Brings the window model onto the screen's controls.
+#include "ui/WizardSync_win.h"
+
+#include "ui/GlyphButton_win.h"
+
+namespace velmora::ui {
+
+bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove) {
+  HWND control = controls_.Window(d.id);
+  if (control == nullptr) return false;
+  const app::TControlState& state = model.Control(d.id);
+  const bool shown = model.Shown(d.id);
+  Applied& last = applied_[size_t(d.id)];
+  bool changed = false;
+  // The memo's text is the licence, which the model does not hold.
+  if (d.kind != ControlKind::kMemo && (!last.known || last.text != state.text)) {
+    SetWindowTextA(control, state.text.c_str());
+    changed = true;
+  }
+  if (!last.known || last.enabled != state.enabled) {
+    EnableWindow(control, state.enabled);
+    changed = focusMayMove = true;
+  }
+  if ((d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) &&
+      (!last.known || last.checked != state.checked)) {
+    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
+    changed = true;
+  }
+  if (!last.known || last.shown != shown) {
+    ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+    changed = focusMayMove = true;
+  }
+  last = Applied{state.text, state.enabled, shown, state.checked, true};
+  return changed;
+}
+
+// A control that can no longer hold the focus hands it on, as the window does for a control disabled
+// while focused.
+void WizardSync::HandFocusOn(const app::TWindowModel& model) {
+  const std::optional<ControlId> focused = controls_.Find(GetFocus());
+  if (!focused || model.CanFocus(*focused)) return;
+  const std::optional<ControlId> next = input_.NextTabStop(focused);
+  SetFocus(next ? controls_.Window(*next) : window_);
+}
+
+bool WizardSync::Apply(app::TWindowModel& model) {
+  bool changed = false;
+  bool focusMayMove = false;
+  for (const ControlDescription& d : Controls()) {
+    if (ApplyControl(model, d, focusMayMove)) changed = true;
+  }
+  if (focusMayMove) HandFocusOn(model);
+  RECT r;
+  GetWindowRect(window_, &r);
+  if (r.left != model.left || r.top != model.top || r.right - r.left != model.width || r.bottom - r.top != model.height) {
+    SetWindowPos(window_, nullptr, model.left, model.top, model.width, model.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    changed = true;
+  }
+  if (model.tmshow.running != timerRunning_) {
+    timerRunning_ = model.tmshow.running;
+    if (timerRunning_) {
+      SetTimer(window_, kShowTimer, model.tmshow.interval, nullptr);
+    } else {
+      KillTimer(window_, kShowTimer);
+    }
+  }
+  if (model.focused) {
+    SetFocus(controls_.Window(*model.focused));
+    model.focused.reset();
+  }
+  if (model.hidden && IsWindowVisible(window_)) {
+    ShowWindow(window_, SW_HIDE);
+    changed = true;
+  }
+  return changed;
+}
+
+}  // namespace velmora::ui

@@ -1,0 +1,51 @@
+// Brings the window model onto the screen's controls: each control's text, enabled, checked and
+// shown state, the focus, the window's place and size, and the show timer. Only what changed since
+// the last sync is passed on: each call may be a round trip to the window system, and the
+// installation syncs for every file.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "app/WindowModel.h"
+#include "ui/WizardControls_win.h"
+#include "ui/WizardInput_win.h"
+
+namespace velmora::ui {
+
+// The system timer that stands for the model's show timer.
+constexpr UINT_PTR kShowTimer = 1;
+
+class WizardSync {
+ public:
+  WizardSync(HWND window, const WizardControls& controls, const WizardInput& input)
+      : window_(window), controls_(controls), input_(input) {}
+
+  // Passes the model's changes on; returns whether anything on the screen changed. Clears the
+  // model's focus request once the focus moved.
+  bool Apply(app::TWindowModel& model);
+  // The user typed into an edit: the model already holds the text, so the edit is not rewritten.
+  void Typed(ControlId edit, const std::string& text) { applied_[size_t(edit)].text = text; }
+  // The window stopped the system timer itself.
+  void TimerStopped() { timerRunning_ = false; }
+
+ private:
+  // The state last passed on to each control.
+  struct Applied {
+    std::string text;
+    bool enabled = true, shown = false, checked = false;
+    bool known = false;
+  };
+  bool ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove);
+  void HandFocusOn(const app::TWindowModel& model);
+
+  HWND window_;
+  const WizardControls& controls_;
+  const WizardInput& input_;
+  std::array<Applied, kControlCount> applied_{};
+  bool timerRunning_ = false;
+};
+
+}  // namespace velmora::ui
