@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -24,6 +25,8 @@
 #include "payload/PayloadFormat.h"
 #include "payload/PeHeaders.h"
 #include "platform/SysFile.h"
+#include "platform/SysText.h"
+#include "zip/EntryPath.h"
 
 namespace velmora::pack {
 
@@ -62,6 +65,54 @@ std::optional<std::time_t> SourceDateEpoch() {
   return static_cast<std::time_t>(seconds);
 }
 
+// A name with its ASCII letters folded to lower case, the bytes of two-byte characters untouched.
+std::string FoldCase(const std::string& name) {
+  std::string folded = name;
+  for (size_t i = 0; i < folded.size(); ++i) {
+    if (sys::IsAnsiLeadByte(static_cast<unsigned char>(folded[i])) && i + 1 < folded.size()) {
+      ++i;
+    } else if (folded[i] >= 'A' && folded[i] <= 'Z') {
+      folded[i] = char(folded[i] - 'A' + 'a');
+    }
+  }
+  return folded;
+}
+
+// Every file must reach the installation folder under its own name, or the setup fails: the ZIP
+// engine gives up a name Windows would not keep (a device name such as aux.txt, a component ending
+// in "." or " ", a character such as "?" or ":"), which fails every installation, and two names
+// that differ only in letter case are one file on Windows, so one of them would be lost. Folders
+// that differ only in case just become one folder there.
+void CheckNamesInstallable(const std::vector<Entry>& entries) {
+  std::map<std::string, const Entry*> files, folders;  // by folded name, with "\\" separators
+  for (const Entry& e : entries) {
+    std::string name = e.name;
+    for (char& c : name) {
+      if (c == '/') c = '\\';
+    }
+    const std::optional<std::string> below = zip::PathBelowDestDir(e.name);
+    if (e.file.relativePath.find('\\') != std::string::npos || !below || *below != name) {
+      throw PackError(e.file.path + ": Windows cannot hold this file name, so the setup could not install it");
+    }
+    const auto clash = [&](const std::string& other) {
+      throw PackError(e.file.path + ": differs only in letter case from " + other + ", which is the same name on Windows");
+    };
+    const std::string folded = FoldCase(name);
+    if (auto f = files.find(folded); f != files.end()) clash(f->second->file.path);
+    if (auto d = folders.find(folded); d != folders.end()) clash("the folder of " + d->second->file.path);
+    files.emplace(folded, &e);
+    for (size_t i = 0; i < folded.size(); ++i) {
+      if (sys::IsAnsiLeadByte(static_cast<unsigned char>(folded[i]))) {
+        ++i;  // a trail byte of 0x5C is no separator
+      } else if (folded[i] == '\\') {
+        const std::string folder = folded.substr(0, i);
+        if (auto f = files.find(folder); f != files.end()) clash(f->second->file.path + " (a file, here a folder)");
+        folders.emplace(folder, &e);
+      }
+    }
+  }
+}
+
 std::vector<Entry> PlanEntries(const std::string& from) {
   const auto epoch = SourceDateEpoch();
   std::vector<Entry> entries;
@@ -80,6 +131,7 @@ std::vector<Entry> PlanEntries(const std::string& from) {
     entries.push_back({std::move(f), std::move(name), ToDosDateTime(t)});
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  CheckNamesInstallable(entries);
   return entries;
 }
 
