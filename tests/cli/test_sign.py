@@ -139,6 +139,29 @@ class SignTest(unittest.TestCase):
         self.assertNotEqual(self.verify("tampered.exe"), 0)
         self.assertNotIn(".part-", " ".join(os.listdir(self.dir)))
 
+    def test_the_setup_path_stays_one_word_wherever_the_command_puts_it(self):
+        # Run in the test folder (a blank and quotes in its name) with a relative --out: %1 may stand
+        # inside a longer quoted word, and the command may change its folder before it signs.
+        self.build("plain.exe")
+        archive = self.unpacked("plain.exe")
+        sign = self.osslsign
+        cases = [
+            ("bare", f"{sign} -in %1 -out %1.s && mv %1.s %1"),
+            ("inside double quotes", f'{sign} -in "%1" -out "%1.signed" && mv "%1.signed" "%1"'),
+            ("inside single quotes", f"{sign} -in '%1' -out '%1.signed' && mv '%1.signed' '%1'"),
+            ("after a change of folder", f"cd / && {sign} -in %1 -out %1.s && mv %1.s %1"),
+        ]
+        for what, command in cases:
+            with self.subTest(what):
+                r = subprocess.run([PACK, "build", "--stub", self.stub, "--from", "product", "--out", "o ut.exe",
+                                    "--sign-command", command], capture_output=True, text=True, env=EPOCH, cwd=self.dir)
+                self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+                self.assertEqual(self.verify("o ut.exe"), 0)
+                self.assertEqual(self.unpacked("o ut.exe"), archive)
+                self.assertEqual(sorted(os.listdir(self.dir)),
+                                 sorted(["o ut.exe", "o ut.exe.zip", "plain.exe", "plain.exe.zip", "product", "stub.exe"]))
+                os.remove(self.path("o ut.exe"))
+
     def test_signed_again_or_with_a_nested_signature_still_reads(self):
         self.build("plain.exe")
         archive = self.unpacked("plain.exe")

@@ -146,20 +146,49 @@ class Spool {
   sys::File file_;
 };
 
-// Runs the maker's signing command through the shell with the setup's path in place of %1 (bare
-// or quoted: all become "$1", so no path can break the command's words).
-void RunSignCommand(const std::string& command, const std::string& file) {
+// The maker's signing command as a shell script that takes the setup's path as $1: each %1 becomes
+// an expansion of $1 that is one word where it stands, bare, inside double quotes ("%1.signed") or
+// inside single quotes, so that no path (blanks, quotes, $) can break or rewrite the command.
+std::string SignScript(const std::string& command) {
+  enum class Quote { kNone, kSingle, kDouble } quote = Quote::kNone;
   std::string script;
   for (size_t i = 0; i < command.size();) {
-    const bool quoted = i + 4 <= command.size() && (command[i] == '"' || command[i] == '\'') &&
-                        command.compare(i + 1, 2, "%1") == 0 && command[i + 3] == command[i];
-    if (quoted || command.compare(i, 2, "%1") == 0) {
-      script += "\"$1\"";
-      i += quoted ? 4 : 2;
-    } else {
-      script += command[i++];
+    const char c = command[i];
+    if (command.compare(i, 2, "%1") == 0) {
+      script += quote == Quote::kNone ? "\"${1}\"" : quote == Quote::kDouble ? "${1}" : "'\"${1}\"'";
+      i += 2;
+      continue;
+    }
+    script += c;
+    ++i;
+    if (quote == Quote::kSingle) {
+      if (c == '\'') quote = Quote::kNone;
+    } else if (c == '\\' && i < command.size()) {
+      script += command[i++];  // an escaped character never opens or closes a quote
+    } else if (c == '"') {
+      quote = quote == Quote::kDouble ? Quote::kNone : Quote::kDouble;
+    } else if (c == '\'' && quote == Quote::kNone) {
+      quote = Quote::kSingle;
     }
   }
+  return script;
+}
+
+// `path` as seen from the current folder, made absolute.
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  std::vector<char> cwd(4096);
+  while (getcwd(cwd.data(), cwd.size()) == nullptr) {
+    if (errno != ERANGE) throw PackError(std::string("cannot name the current folder: ") + std::strerror(errno));
+    cwd.resize(cwd.size() * 2);
+  }
+  return std::string(cwd.data()) + "/" + path;
+}
+
+// Runs the maker's signing command through the shell. The path handed in is absolute, so that a
+// command that first changes its folder still finds the setup.
+void RunSignCommand(const std::string& command, const std::string& file) {
+  const std::string script = SignScript(command);
   std::fflush(stdout);
   const char* argv[] = {"sh", "-c", script.c_str(), "velmora-pack-sign", file.c_str(), nullptr};
   pid_t child = 0;
@@ -264,7 +293,7 @@ void Build(const BuildOptions& options) {
               options.out.c_str(), entries.size(), static_cast<unsigned long long>(archiveSize),
               static_cast<unsigned long long>(regionSize), stub.size(), padding);
   if (!options.signCommand.empty()) {
-    RunSignCommand(options.signCommand, out.TempPath());
+    RunSignCommand(options.signCommand, AbsolutePath(out.TempPath()));
     CheckSignedSetup(out.TempPath(), options.out, archiveSize, entries.size());
   }
   out.Commit();
