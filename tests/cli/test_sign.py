@@ -181,7 +181,10 @@ class SignTest(unittest.TestCase):
         self.sign_in_place("signed-stub.exe")
         stale = with_directory(minimal_pe(), 0x300, 64)  # names bytes inside the image
         write(self.path("stale-stub.exe"), stale)
-        for stub, note in (("signed-stub.exe", "signature"), ("stale-stub.exe", "certificate directory")):
+        # Names the end of the code section, which closes the file: no table, and nothing to cut.
+        write(self.path("inside-stub.exe"), with_directory(minimal_pe(), 0x300, 0x100))
+        for stub, note in (("signed-stub.exe", "signature"), ("stale-stub.exe", "certificate directory"),
+                           ("inside-stub.exe", "certificate directory")):
             with self.subTest(stub):
                 r = self.build("setup.exe", stub=self.path(stub))
                 self.assertIn(note, r.stdout)

@@ -18,6 +18,7 @@
 #include "LzmaEncoder.h"
 #include "OutputFile.h"
 #include "PackError.h"
+#include "PeImage.h"
 #include "Progress.h"
 #include "SetupLayout.h"
 #include "ZipWriter.h"
@@ -85,18 +86,20 @@ std::vector<Entry> PlanEntries(const std::string& from) {
 
 // A stub signed on its own carries a signature that can never cover the payload, and a signing
 // tool refuses a file whose certificate directory names anything but a table at its very end. So
-// the directory is cleared, and a table that ends the stub is cut off with it.
-void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
+// the directory is cleared, and a table that ends the stub behind its image is cut off with it; a
+// directory naming bytes of the image itself cuts nothing, or the setup would lose its code.
+void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path, std::optional<uint64_t> imageEnd) {
   const std::optional<payload::PeHeaders> pe = payload::ParsePeHeaders(stub.data(), stub.size());
   const payload::RegionEnd end = payload::FindRegionEnd(stub.data(), stub.size(), stub.size());
   if (!pe || !pe->securityEntryAt || !end.directory) return;
   std::memset(stub.data() + *pe->securityEntryAt, 0, kSecurityEntrySize);
-  if (end.rule == payload::RegionEndRule::kCertificateTable) {
+  if (end.rule == payload::RegionEndRule::kCertificateTable && imageEnd && end.offset >= *imageEnd) {
     stub.resize(end.offset);
     std::printf("%s: the stub's own signature (%u bytes) is left out; sign the finished setup instead\n",
                 path.c_str(), unsigned(end.directory->size));
   } else {
-    std::printf("%s: the stub's certificate directory, which names no table at its end, is cleared\n",
+    std::printf("%s: the stub's certificate directory, which names no table behind its image at its end, is "
+                "cleared\n",
                 path.c_str());
   }
 }
@@ -104,7 +107,9 @@ void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
 std::vector<uint8_t> ReadStub(const std::string& path) {
   std::vector<uint8_t> stub = ReadWhole(path);
   if (stub.empty()) throw PackError(path + ": stub is empty");
-  DropStubSignature(stub, path);
+  sys::File file = sys::File::Open(AnsiPath(path), sys::OpenMode::kReadShared);
+  if (!file) throw PackError(path + ": cannot open: " + std::strerror(errno));
+  DropStubSignature(stub, path, PeImageEnd(file));
   return stub;
 }
 
