@@ -5,6 +5,7 @@ damaged setups read.
 VELMORA_PACK names the tool to test.
 """
 import os
+import shlex
 import shutil
 import struct
 import subprocess
@@ -231,8 +232,17 @@ class SignTest(unittest.TestCase):
 
     def test_a_failed_or_damaging_signing_command_writes_no_setup(self):
         sign = self.osslsign + " -in %1 -out %1.s && mv %1.s %1"
+        # Another build of the product with one file changed at the same size: same archive length and
+        # entry count, other content, as a signing service that hands back a stale setup would.
+        shutil.copytree(self.product, self.path("other"))
+        write(os.path.join(self.path("other"), "data/x.bin"), bytes(range(255, -1, -1)) * 64)
+        run("build", "--stub", self.stub, "--from", self.path("other"), "--out", self.path("other.exe"), env=EPOCH)
         cases = [
             ("command fails", "exit 3 # %1", "the signing command failed (exit status 3)"),
+            ("image damaged", "printf '\\377' | dd of=%1 bs=1 seek=600 conv=notrunc 2>/dev/null && " + sign,
+             "changed the setup in front of the certificate table"),
+            ("another setup of the same size", f"cp {shlex.quote(self.path('other.exe'))} %1 && " + sign,
+             "changed the setup in front of the certificate table"),
             ("command signs nothing", "test -f %1", "the signing command did not sign it"),
             # A tool that pads the file before its table hides the trailer from both rules.
             ("padding in front of the table", "printf 'PAD!' >> %1 && " + sign, "in front of the certificate table"),

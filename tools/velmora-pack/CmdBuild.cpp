@@ -1,6 +1,4 @@
 // velmora-pack build: product folder + stub -> setup executable, signed by the maker's command.
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,7 +18,7 @@
 #include "PackError.h"
 #include "PeImage.h"
 #include "Progress.h"
-#include "SetupLayout.h"
+#include "Signing.h"
 #include "ZipWriter.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PeHeaders.h"
@@ -151,91 +149,6 @@ class Spool {
   sys::File file_;
 };
 
-// The maker's signing command as a shell script that takes the setup's path as $1: each %1 becomes
-// an expansion of $1 that is one word where it stands, bare, inside double quotes ("%1.signed") or
-// inside single quotes, so that no path (blanks, quotes, $) can break or rewrite the command.
-std::string SignScript(const std::string& command) {
-  enum class Quote { kNone, kSingle, kDouble } quote = Quote::kNone;
-  std::string script;
-  for (size_t i = 0; i < command.size();) {
-    const char c = command[i];
-    if (command.compare(i, 2, "%1") == 0) {
-      script += quote == Quote::kNone ? "\"${1}\"" : quote == Quote::kDouble ? "${1}" : "'\"${1}\"'";
-      i += 2;
-      continue;
-    }
-    script += c;
-    ++i;
-    if (quote == Quote::kSingle) {
-      if (c == '\'') quote = Quote::kNone;
-    } else if (c == '\\' && i < command.size()) {
-      script += command[i++];  // an escaped character never opens or closes a quote
-    } else if (c == '"') {
-      quote = quote == Quote::kDouble ? Quote::kNone : Quote::kDouble;
-    } else if (c == '\'' && quote == Quote::kNone) {
-      quote = Quote::kSingle;
-    }
-  }
-  return script;
-}
-
-// `path` as seen from the current folder, made absolute.
-std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  std::vector<char> cwd(4096);
-  while (getcwd(cwd.data(), cwd.size()) == nullptr) {
-    if (errno != ERANGE) throw PackError(std::string("cannot name the current folder: ") + std::strerror(errno));
-    cwd.resize(cwd.size() * 2);
-  }
-  return std::string(cwd.data()) + "/" + path;
-}
-
-// Runs the maker's signing command through the shell. The path handed in is absolute, so that a
-// command that first changes its folder still finds the setup.
-void RunSignCommand(const std::string& command, const std::string& file) {
-  const std::string script = SignScript(command);
-  std::fflush(stdout);
-  const char* argv[] = {"sh", "-c", script.c_str(), "velmora-pack-sign", file.c_str(), nullptr};
-  pid_t child = 0;
-  if (const int error = posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ)) {
-    throw PackError(std::string("cannot start the signing command: ") + std::strerror(error));
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) throw PackError(std::string("cannot wait for the signing command: ") + std::strerror(errno));
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw PackError("the signing command failed (" +
-                    (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                       : "signal " + std::to_string(WTERMSIG(status))) +
-                    "): " + command);
-  }
-}
-
-// After signing, the setup must still be what was packed: a certificate table at its end and, in
-// front of it, a region that the setup's own rule finds and that decodes to the same archive.
-void CheckSignedSetup(const std::string& file, const std::string& shownName, uint64_t archiveSize, size_t entries) {
-  try {
-    sys::File signedSetup = sys::File::Open(AnsiPath(file), sys::OpenMode::kReadShared);
-    if (!signedSetup) throw PackError(shownName + ": the signing command left no file: " + std::strerror(errno));
-    const payload::RegionPlace region = FindRegion(signedSetup, shownName);
-    if (region.end.rule != payload::RegionEndRule::kCertificateTable) {
-      throw PackError(shownName + ": no certificate table ends the file: the signing command did not sign it");
-    }
-    const DecodedPayload decoded = DecodeRegion(signedSetup, region, shownName);
-    if (decoded.archiveLength != archiveSize || decoded.entries != long(entries)) {
-      throw PackError(shownName + ": the payload decodes to another archive (" + std::to_string(decoded.archiveLength) +
-                      " bytes, " + std::to_string(decoded.entries) + " entries)");
-    }
-    std::printf("%s: signed, certificate table of %u bytes at %llu; the payload reads and decodes\n",
-                shownName.c_str(), unsigned(region.end.directory->size),
-                static_cast<unsigned long long>(region.end.offset));
-  } catch (const PackError& e) {
-    throw PackError(std::string(e.what()) + "\n  (found when checking the signed setup; " + shownName +
-                    " was not written)");
-  }
-}
-
 }  // namespace
 
 void Build(const BuildOptions& options) {
@@ -298,8 +211,7 @@ void Build(const BuildOptions& options) {
               options.out.c_str(), entries.size(), static_cast<unsigned long long>(archiveSize),
               static_cast<unsigned long long>(regionSize), stub.size(), padding);
   if (!options.signCommand.empty()) {
-    RunSignCommand(options.signCommand, AbsolutePath(out.TempPath()));
-    CheckSignedSetup(out.TempPath(), options.out, archiveSize, entries.size());
+    SignSetup(options.signCommand, {out.TempPath(), options.out, out.Size(), archiveSize, entries.size()});
   }
   out.Commit();
 }
