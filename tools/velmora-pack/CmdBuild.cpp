@@ -1,6 +1,4 @@
 // velmora-pack build: product folder + stub -> setup executable, signed by the maker's command.
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,8 +17,9 @@
 #include "LzmaEncoder.h"
 #include "OutputFile.h"
 #include "PackError.h"
+#include "PeImage.h"
 #include "Progress.h"
-#include "SetupLayout.h"
+#include "Signing.h"
 #include "ZipWriter.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PeHeaders.h"
@@ -137,18 +136,20 @@ std::vector<Entry> PlanEntries(const std::string& from) {
 
 // A stub signed on its own carries a signature that can never cover the payload, and a signing
 // tool refuses a file whose certificate directory names anything but a table at its very end. So
-// the directory is cleared, and a table that ends the stub is cut off with it.
-void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
+// the directory is cleared, and a table that ends the stub behind its image is cut off with it; a
+// directory naming bytes of the image itself cuts nothing, or the setup would lose its code.
+void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path, std::optional<uint64_t> imageEnd) {
   const std::optional<payload::PeHeaders> pe = payload::ParsePeHeaders(stub.data(), stub.size());
   const payload::RegionEnd end = payload::FindRegionEnd(stub.data(), stub.size(), stub.size());
   if (!pe || !pe->securityEntryAt || !end.directory) return;
   std::memset(stub.data() + *pe->securityEntryAt, 0, kSecurityEntrySize);
-  if (end.rule == payload::RegionEndRule::kCertificateTable) {
+  if (end.rule == payload::RegionEndRule::kCertificateTable && imageEnd && end.offset >= *imageEnd) {
     stub.resize(end.offset);
     std::printf("%s: the stub's own signature (%u bytes) is left out; sign the finished setup instead\n",
                 path.c_str(), unsigned(end.directory->size));
   } else {
-    std::printf("%s: the stub's certificate directory, which names no table at its end, is cleared\n",
+    std::printf("%s: the stub's certificate directory, which names no table behind its image at its end, is "
+                "cleared\n",
                 path.c_str());
   }
 }
@@ -156,7 +157,9 @@ void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
 std::vector<uint8_t> ReadStub(const std::string& path) {
   std::vector<uint8_t> stub = ReadWhole(path);
   if (stub.empty()) throw PackError(path + ": stub is empty");
-  DropStubSignature(stub, path);
+  sys::File file = sys::File::Open(AnsiPath(path), sys::OpenMode::kReadShared);
+  if (!file) throw PackError(path + ": cannot open: " + std::strerror(errno));
+  DropStubSignature(stub, path, PeImageEnd(file));
   return stub;
 }
 
@@ -197,62 +200,6 @@ class Spool {
   std::string path_;
   sys::File file_;
 };
-
-// Runs the maker's signing command through the shell with the setup's path in place of %1 (bare
-// or quoted: all become "$1", so no path can break the command's words).
-void RunSignCommand(const std::string& command, const std::string& file) {
-  std::string script;
-  for (size_t i = 0; i < command.size();) {
-    const bool quoted = i + 4 <= command.size() && (command[i] == '"' || command[i] == '\'') &&
-                        command.compare(i + 1, 2, "%1") == 0 && command[i + 3] == command[i];
-    if (quoted || command.compare(i, 2, "%1") == 0) {
-      script += "\"$1\"";
-      i += quoted ? 4 : 2;
-    } else {
-      script += command[i++];
-    }
-  }
-  std::fflush(stdout);
-  const char* argv[] = {"sh", "-c", script.c_str(), "velmora-pack-sign", file.c_str(), nullptr};
-  pid_t child = 0;
-  if (const int error = posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ)) {
-    throw PackError(std::string("cannot start the signing command: ") + std::strerror(error));
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) throw PackError(std::string("cannot wait for the signing command: ") + std::strerror(errno));
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw PackError("the signing command failed (" +
-                    (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                       : "signal " + std::to_string(WTERMSIG(status))) +
-                    "): " + command);
-  }
-}
-
-// After signing, the setup must still be what was packed: a certificate table at its end and, in
-// front of it, a region that the setup's own rule finds and that decodes to the same archive.
-void CheckSignedSetup(const std::string& file, const std::string& shownName, uint64_t archiveSize, size_t entries) {
-  try {
-    sys::File signedSetup = sys::File::Open(AnsiPath(file), sys::OpenMode::kReadShared);
-    if (!signedSetup) throw PackError(shownName + ": the signing command left no file: " + std::strerror(errno));
-    const payload::RegionPlace region = FindRegion(signedSetup, shownName);
-    if (region.end.rule != payload::RegionEndRule::kCertificateTable) {
-      throw PackError(shownName + ": no certificate table ends the file: the signing command did not sign it");
-    }
-    const DecodedPayload decoded = DecodeRegion(signedSetup, region, shownName);
-    if (decoded.archiveLength != archiveSize || decoded.entries != long(entries)) {
-      throw PackError(shownName + ": the payload decodes to another archive (" + std::to_string(decoded.archiveLength) +
-                      " bytes, " + std::to_string(decoded.entries) + " entries)");
-    }
-    std::printf("%s: signed, certificate table of %u bytes at %llu; the payload reads and decodes\n",
-                shownName.c_str(), unsigned(region.end.directory->size),
-                static_cast<unsigned long long>(region.end.offset));
-  } catch (const PackError& e) {
-    throw PackError(std::string(e.what()) + "\n  (found when checking the signed setup; " + shownName +
-                    " was not written)");
-  }
-}
 
 }  // namespace
 
@@ -316,8 +263,7 @@ void Build(const BuildOptions& options) {
               options.out.c_str(), entries.size(), static_cast<unsigned long long>(archiveSize),
               static_cast<unsigned long long>(regionSize), stub.size(), padding);
   if (!options.signCommand.empty()) {
-    RunSignCommand(options.signCommand, out.TempPath());
-    CheckSignedSetup(out.TempPath(), options.out, archiveSize, entries.size());
+    SignSetup(options.signCommand, {out.TempPath(), options.out, out.Size(), archiveSize, entries.size()});
   }
   out.Commit();
 }
