@@ -74,7 +74,9 @@ void TSetupWizard::RzBmpButton8Click() {
   MoveWindowVertically(0, 1, +1);
   ProcessMessages();
   session_.Installing = true;
-  if (session_.Aborted) return;
+  // A close the user confirmed at the message points above (the plain quit question, since nothing
+  // was installing yet) ends the program: nothing is installed beneath it.
+  if (session_.Aborted || closeConfirmed_) return;
 
   std::string& payload = session_.PayloadTempFile;
   if (platform_.FileExists(payload)) platform_.RemoveFile(payload);
@@ -93,6 +95,9 @@ void TSetupWizard::RzBmpButton8Click() {
 
   SetStatus(kStatusDecompressing);
   ProcessMessages();
+  // A Cancel that waited in the queue during the copy-out has rolled back and deleted the copy; the
+  // user asked to quit, not for an error about the missing copy.
+  if (session_.Aborted) return;
   try {
     payload::TMemoryStream input, output;
     if (!input.LoadFromFile(payload)) throw Exception("cannot read the payload copy");
@@ -113,6 +118,7 @@ void TSetupWizard::RzBmpButton8Click() {
 
   SetStatus(kStatusCopying);
   ProcessMessages();
+  if (session_.Aborted) return;  // likewise for one that waited during the decompression
   const bool extracted = ExtractArchive();
   if (!extracted) Close();
   // A failed extraction never goes on to the post-install steps, whatever the close query answered.

@@ -28,8 +28,13 @@ std::string FolderOf(const std::string& file) { return WithoutTrailingBackslash(
 }  // namespace
 
 bool TSetupWizard::FormCloseQuery() {
-  if (!session_.Installing) return platform_.ShowMessageBox(kQuitQuestion, kQuestionFlags, true) == kIdYes;
+  if (!session_.Installing) {
+    if (platform_.ShowMessageBox(kQuitQuestion, kQuestionFlags, true) != kIdYes) return false;
+    closeConfirmed_ = true;
+    return true;
+  }
   if (platform_.ShowMessageBox(kQuitInstallingQuestion, kQuestionFlags, true) != kIdYes) return false;
+  closeConfirmed_ = true;
 
   session_.Aborted = true;
   window_.SetText(ControlId::Label11, kRollingBack);

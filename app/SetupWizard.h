@@ -138,6 +138,8 @@ class TSetupWizard {
   std::array<ClickHandler, ui::kControlCount> clicks_{};  // by control
   int progressPercent_ = 0;
   bool uninstallInfoWritten_ = false;  // this run wrote the uninstall key
+  // The close query was answered Yes: the window closes once the code beneath the query returns.
+  bool closeConfirmed_ = false;
   std::vector<std::string> filesLeftByRollback_;  // logged files the rollback could not delete
 };
 

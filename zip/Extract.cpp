@@ -257,10 +257,18 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
   }
 
   bool finished = true;
+  bool decodable = true;
   try {
     DecodeEntryData(run, step, *out);
   } catch (const EBiggerThanUncompressed&) {
     finished = false;
+  } catch (const EZCompressionError&) {
+    // A wrong password gets past the traditional one-byte check once in 256 tries (past the AES
+    // verifier once in 65,536); the deflate data it then yields is noise. That is a wrong password
+    // for this entry, not a damaged archive: the entry fails its verdict and the run goes on.
+    if (!entry.Encrypted()) throw;
+    finished = false;
+    decodable = false;
   }
   // Any other exception leaves the run here: the file stays open only until `out` goes, at its
   // pre-set size, with neither date nor attributes.
@@ -282,7 +290,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
   }
 
   const uint32_t finalCrc = ~step.crc;
-  if ((entry.crc32 == 0 || finalCrc == entry.crc32) && authenticated) {
+  if (decodable && (entry.crc32 == 0 || finalCrc == entry.crc32) && authenticated) {
     if (OnEndUnZip) OnEndUnZip(this, index, fName);
     ++run.extracted;
     return false;

@@ -138,11 +138,22 @@ class PackTest(unittest.TestCase):
             f.write(good + b"SIGNATURE")  # anything behind the trailer hides it
         bad_name = os.path.join(self.dir, "bad-name")
         make_tree(bad_name, {"ok.txt": b"x", "smile-\U0001F600.txt": b"y"})
+        # Names the setup could never install under their own name on Windows.
+        unfit = {}
+        for what, files in [("device", ["bin/aux.txt"]), ("dot", ["notes."]), ("char", ["what?.txt"]),
+                            ("case", ["Readme.txt", "README.TXT"]), ("file-folder", ["lib", "LIB/x.dll"])]:
+            unfit[what] = os.path.join(self.dir, "unfit-" + what)
+            make_tree(unfit[what], {"ok.txt": b"x", **{f: b"y" for f in files}})
 
         cases = [
             ("missing stub", ["build", "--stub", self.path("nope.exe"), "--from", self.product, "--out", self.path("o.exe")], "nope.exe"),
             ("missing folder", ["build", "--stub", self.stub, "--from", self.path("nope"), "--out", self.path("o.exe")], "nope"),
             ("name outside GBK", ["build", "--stub", self.stub, "--from", bad_name, "--out", self.path("o.exe")], "smile-\U0001F600.txt"),
+            ("device name", ["build", "--stub", self.stub, "--from", unfit["device"], "--out", self.path("o.exe")], "bin/aux.txt: Windows cannot hold"),
+            ("name ending in a dot", ["build", "--stub", self.stub, "--from", unfit["dot"], "--out", self.path("o.exe")], "notes.: Windows cannot hold"),
+            ("character Windows refuses", ["build", "--stub", self.stub, "--from", unfit["char"], "--out", self.path("o.exe")], "what?.txt: Windows cannot hold"),
+            ("names differing only in case", ["build", "--stub", self.stub, "--from", unfit["case"], "--out", self.path("o.exe")], "differs only in letter case"),
+            ("file and folder differing only in case", ["build", "--stub", self.stub, "--from", unfit["file-folder"], "--out", self.path("o.exe")], "differs only in letter case"),
             ("dictionary too large", ["build", "--stub", self.stub, "--from", self.product, "--out", self.path("o.exe"), "--dict-size", "33554433"], "--dict-size"),
             ("unpack without trailer", ["unpack", self.path("no-trailer.exe"), self.path("o.zip")], "no payload block"),
             ("inspect without trailer", ["inspect", self.path("no-trailer.exe")], "no valid payload trailer"),

@@ -5,6 +5,7 @@ damaged setups read.
 VELMORA_PACK names the tool to test.
 """
 import os
+import shlex
 import shutil
 import struct
 import subprocess
@@ -139,6 +140,29 @@ class SignTest(unittest.TestCase):
         self.assertNotEqual(self.verify("tampered.exe"), 0)
         self.assertNotIn(".part-", " ".join(os.listdir(self.dir)))
 
+    def test_the_setup_path_stays_one_word_wherever_the_command_puts_it(self):
+        # Run in the test folder (a blank and quotes in its name) with a relative --out: %1 may stand
+        # inside a longer quoted word, and the command may change its folder before it signs.
+        self.build("plain.exe")
+        archive = self.unpacked("plain.exe")
+        sign = self.osslsign
+        cases = [
+            ("bare", f"{sign} -in %1 -out %1.s && mv %1.s %1"),
+            ("inside double quotes", f'{sign} -in "%1" -out "%1.signed" && mv "%1.signed" "%1"'),
+            ("inside single quotes", f"{sign} -in '%1' -out '%1.signed' && mv '%1.signed' '%1'"),
+            ("after a change of folder", f"cd / && {sign} -in %1 -out %1.s && mv %1.s %1"),
+        ]
+        for what, command in cases:
+            with self.subTest(what):
+                r = subprocess.run([PACK, "build", "--stub", self.stub, "--from", "product", "--out", "o ut.exe",
+                                    "--sign-command", command], capture_output=True, text=True, env=EPOCH, cwd=self.dir)
+                self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+                self.assertEqual(self.verify("o ut.exe"), 0)
+                self.assertEqual(self.unpacked("o ut.exe"), archive)
+                self.assertEqual(sorted(os.listdir(self.dir)),
+                                 sorted(["o ut.exe", "o ut.exe.zip", "plain.exe", "plain.exe.zip", "product", "stub.exe"]))
+                os.remove(self.path("o ut.exe"))
+
     def test_signed_again_or_with_a_nested_signature_still_reads(self):
         self.build("plain.exe")
         archive = self.unpacked("plain.exe")
@@ -158,7 +182,10 @@ class SignTest(unittest.TestCase):
         self.sign_in_place("signed-stub.exe")
         stale = with_directory(minimal_pe(), 0x300, 64)  # names bytes inside the image
         write(self.path("stale-stub.exe"), stale)
-        for stub, note in (("signed-stub.exe", "signature"), ("stale-stub.exe", "certificate directory")):
+        # Names the end of the code section, which closes the file: no table, and nothing to cut.
+        write(self.path("inside-stub.exe"), with_directory(minimal_pe(), 0x300, 0x100))
+        for stub, note in (("signed-stub.exe", "signature"), ("stale-stub.exe", "certificate directory"),
+                           ("inside-stub.exe", "certificate directory")):
             with self.subTest(stub):
                 r = self.build("setup.exe", stub=self.path(stub))
                 self.assertIn(note, r.stdout)
@@ -205,8 +232,17 @@ class SignTest(unittest.TestCase):
 
     def test_a_failed_or_damaging_signing_command_writes_no_setup(self):
         sign = self.osslsign + " -in %1 -out %1.s && mv %1.s %1"
+        # Another build of the product with one file changed at the same size: same archive length and
+        # entry count, other content, as a signing service that hands back a stale setup would.
+        shutil.copytree(self.product, self.path("other"))
+        write(os.path.join(self.path("other"), "data/x.bin"), bytes(range(255, -1, -1)) * 64)
+        run("build", "--stub", self.stub, "--from", self.path("other"), "--out", self.path("other.exe"), env=EPOCH)
         cases = [
             ("command fails", "exit 3 # %1", "the signing command failed (exit status 3)"),
+            ("image damaged", "printf '\\377' | dd of=%1 bs=1 seek=600 conv=notrunc 2>/dev/null && " + sign,
+             "changed the setup in front of the certificate table"),
+            ("another setup of the same size", f"cp {shlex.quote(self.path('other.exe'))} %1 && " + sign,
+             "changed the setup in front of the certificate table"),
             ("command signs nothing", "test -f %1", "the signing command did not sign it"),
             # A tool that pads the file before its table hides the trailer from both rules.
             ("padding in front of the table", "printf 'PAD!' >> %1 && " + sign, "in front of the certificate table"),

@@ -308,6 +308,39 @@ TEST(Rollback, CancelDuringExtractionDeletesOnlyWhatTheRunWrote) {
   }
 }
 
+// While the payload is copied out and decoded no message runs, so a Cancel pressed then waits in
+// the queue and reaches the close query at the sequence's next message point; so does one pressed
+// right after Install, before the installation counts as started (the plain quit question). Answered
+// Yes, nothing more happens beneath the query: no error box, no file, no registry entry, no program.
+TEST(Rollback, ACancelThatWaitedForTheNextMessagePointEndsTheInstallationQuietly) {
+  for (const char* status : {"正在解压缩...", "正在解压缩安装文件...", "正在复制文件..."}) {
+    SCOPED_TRACE(status);
+    Installer i("setup-ok.exe");
+    bool asked = false;
+    i.platform.onProcessMessages = [&] {
+      if (asked || i.window.Control(ControlId::lbInfo).text != status) return;
+      asked = true;
+      i.platform.messageBoxAnswers = {kIdYes};
+      EXPECT_TRUE(i.wizard.FormCloseQuery());
+    };
+    i.wizard.ShowPage(3);
+    i.wizard.Click("RzBmpButton8");
+    ASSERT_TRUE(asked);
+    ASSERT_EQ(i.platform.messageBoxes.size(), 1u);  // the question only
+    const bool started = std::string(status) != "正在解压缩...";
+    EXPECT_EQ(i.platform.messageBoxes[0].rfind(started ? "程序还未安装完成" : "确认退出安装程序？|", 0), 0u);
+    EXPECT_EQ(std::count_if(i.platform.calls.begin(), i.platform.calls.end(),
+                            [](const std::string& c) { return c.rfind("ShowPlainMessage", 0) == 0 || c.rfind("ExecuteShell", 0) == 0; }),
+              0);
+    EXPECT_EQ(i.host.closeRequests, 0);
+    EXPECT_FALSE(sys::DirectoryExists(i.Installed("docs")));
+    EXPECT_FALSE(sys::FileExists(i.Installed("DeskClient.exe")));
+    EXPECT_FALSE(i.HasRegistry(kAppPath));
+    EXPECT_FALSE(i.HasRegistry(kUninstallString));
+    EXPECT_EQ(i.window.currentPage, 4);
+  }
+}
+
 TEST(Rollback, OnlyEachFilesOwnFolderIsTriedWhenTheFileGoes) {
   for (bool subFirst : {false, true}) {
     SCOPED_TRACE(subFirst);

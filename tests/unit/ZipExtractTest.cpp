@@ -747,6 +747,54 @@ TEST(ExtractEncrypted, PasswordRightWrongAndSuppliedOnTheSecondTry) {
   }
 }
 
+// A wrong password that gets past the one-byte check of a deflated entry turns its data into noise,
+// which the inflater refuses. That is still a wrong password: the entry is given up (or the handler
+// asked), never the whole run.
+TEST(ExtractEncrypted, WrongPasswordPastTheHeaderCheckFailsOnlyItsEntry) {
+  const std::string archive = CryptoFixture("infozip-deflate.zip");
+  const test::Bytes zip = test::ReadFile(archive);
+  TVCLUnZip probe;
+  probe.SetZipName(archive);
+  probe.ReadCatalogue();
+  int target = -1;
+  for (int i = 0; i < probe.Count() && target < 0; ++i) {
+    if (probe.Entry(i).compressionMethod == 8 && probe.Entry(i).compressedSize > 100) target = i;
+  }
+  ASSERT_GE(target, 0);
+  const TZipHeaderInfo& e = probe.Entry(target);
+  const size_t local = size_t(e.LocalHeaderOffset64());
+  const uint8_t* header = &zip[local + 30 + ReadLE16(&zip[local + 26]) + ReadLE16(&zip[local + 28])];
+  const uint8_t check = (e.flag & 0x0008) ? uint8_t(e.dateTime >> 8) : uint8_t(e.crc32 >> 24);
+  std::string wrong;
+  for (int attempt = 1; wrong.empty(); ++attempt) {
+    const std::string candidate = "wrong" + std::to_string(attempt);
+    uint8_t h[kTraditionalHeaderSize];
+    std::copy(header, header + kTraditionalHeaderSize, h);
+    if (TTraditionalDecryptor(candidate).CheckHeader(h, check)) wrong = candidate;
+  }
+  SCOPED_TRACE(wrong + " passes the check of " + e.StoredPath());
+
+  test::ScratchDir dir;
+  {
+    Recorder r(archive, dir / "wrong");
+    r.engine.Password = wrong;
+    EXPECT_NO_THROW(r.engine.ExtractEntries());
+    EXPECT_EQ(r.completeCount, static_cast<int>(r.ended.size()));
+    EXPECT_NE(std::find(r.skipped.begin(), r.skipped.end(),
+                        std::to_string(int(TSkipReason::srBadPassword)) + ":" + e.StoredPath()),
+              r.skipped.end());
+    EXPECT_FALSE(std::filesystem::exists(dir / ("wrong/" + e.StoredPath())));
+  }
+  {
+    Recorder r(archive, dir / "asked");
+    r.engine.Password = wrong;
+    r.engine.OnBadPassword = [](TVCLUnZip*, int, std::string& password) { password = "secret"; };
+    const int extracted = r.engine.ExtractEntries();
+    EXPECT_EQ(extracted, r.engine.Count());
+    EXPECT_EQ(test::ReadFile(dir / ("asked/" + e.StoredPath())), test::ReadFile(CryptoFixture("plain/" + e.StoredPath())));
+  }
+}
+
 // Plain entries that a second run of the writer added after encrypted ones: each is judged on its
 // own, whatever cipher the entry before it used.
 TEST(ExtractEncrypted, PlainEntriesAfterEncryptedOnesExtract) {

@@ -1,6 +1,4 @@
 // velmora-pack build: product folder + stub -> setup executable, signed by the maker's command.
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -18,12 +17,15 @@
 #include "LzmaEncoder.h"
 #include "OutputFile.h"
 #include "PackError.h"
+#include "PeImage.h"
 #include "Progress.h"
-#include "SetupLayout.h"
+#include "Signing.h"
 #include "ZipWriter.h"
 #include "payload/PayloadFormat.h"
 #include "payload/PeHeaders.h"
 #include "platform/SysFile.h"
+#include "platform/SysText.h"
+#include "zip/EntryPath.h"
 
 namespace velmora::pack {
 
@@ -62,6 +64,54 @@ std::optional<std::time_t> SourceDateEpoch() {
   return static_cast<std::time_t>(seconds);
 }
 
+// A name with its ASCII letters folded to lower case, the bytes of two-byte characters untouched.
+std::string FoldCase(const std::string& name) {
+  std::string folded = name;
+  for (size_t i = 0; i < folded.size(); ++i) {
+    if (sys::IsAnsiLeadByte(static_cast<unsigned char>(folded[i])) && i + 1 < folded.size()) {
+      ++i;
+    } else if (folded[i] >= 'A' && folded[i] <= 'Z') {
+      folded[i] = char(folded[i] - 'A' + 'a');
+    }
+  }
+  return folded;
+}
+
+// Every file must reach the installation folder under its own name, or the setup fails: the ZIP
+// engine gives up a name Windows would not keep (a device name such as aux.txt, a component ending
+// in "." or " ", a character such as "?" or ":"), which fails every installation, and two names
+// that differ only in letter case are one file on Windows, so one of them would be lost. Folders
+// that differ only in case just become one folder there.
+void CheckNamesInstallable(const std::vector<Entry>& entries) {
+  std::map<std::string, const Entry*> files, folders;  // by folded name, with "\\" separators
+  for (const Entry& e : entries) {
+    std::string name = e.name;
+    for (char& c : name) {
+      if (c == '/') c = '\\';
+    }
+    const std::optional<std::string> below = zip::PathBelowDestDir(e.name);
+    if (e.file.relativePath.find('\\') != std::string::npos || !below || *below != name) {
+      throw PackError(e.file.path + ": Windows cannot hold this file name, so the setup could not install it");
+    }
+    const auto clash = [&](const std::string& other) {
+      throw PackError(e.file.path + ": differs only in letter case from " + other + ", which is the same name on Windows");
+    };
+    const std::string folded = FoldCase(name);
+    if (auto f = files.find(folded); f != files.end()) clash(f->second->file.path);
+    if (auto d = folders.find(folded); d != folders.end()) clash("the folder of " + d->second->file.path);
+    files.emplace(folded, &e);
+    for (size_t i = 0; i < folded.size(); ++i) {
+      if (sys::IsAnsiLeadByte(static_cast<unsigned char>(folded[i]))) {
+        ++i;  // a trail byte of 0x5C is no separator
+      } else if (folded[i] == '\\') {
+        const std::string folder = folded.substr(0, i);
+        if (auto f = files.find(folder); f != files.end()) clash(f->second->file.path + " (a file, here a folder)");
+        folders.emplace(folder, &e);
+      }
+    }
+  }
+}
+
 std::vector<Entry> PlanEntries(const std::string& from) {
   const auto epoch = SourceDateEpoch();
   std::vector<Entry> entries;
@@ -80,23 +130,26 @@ std::vector<Entry> PlanEntries(const std::string& from) {
     entries.push_back({std::move(f), std::move(name), ToDosDateTime(t)});
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+  CheckNamesInstallable(entries);
   return entries;
 }
 
 // A stub signed on its own carries a signature that can never cover the payload, and a signing
 // tool refuses a file whose certificate directory names anything but a table at its very end. So
-// the directory is cleared, and a table that ends the stub is cut off with it.
-void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
+// the directory is cleared, and a table that ends the stub behind its image is cut off with it; a
+// directory naming bytes of the image itself cuts nothing, or the setup would lose its code.
+void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path, std::optional<uint64_t> imageEnd) {
   const std::optional<payload::PeHeaders> pe = payload::ParsePeHeaders(stub.data(), stub.size());
   const payload::RegionEnd end = payload::FindRegionEnd(stub.data(), stub.size(), stub.size());
   if (!pe || !pe->securityEntryAt || !end.directory) return;
   std::memset(stub.data() + *pe->securityEntryAt, 0, kSecurityEntrySize);
-  if (end.rule == payload::RegionEndRule::kCertificateTable) {
+  if (end.rule == payload::RegionEndRule::kCertificateTable && imageEnd && end.offset >= *imageEnd) {
     stub.resize(end.offset);
     std::printf("%s: the stub's own signature (%u bytes) is left out; sign the finished setup instead\n",
                 path.c_str(), unsigned(end.directory->size));
   } else {
-    std::printf("%s: the stub's certificate directory, which names no table at its end, is cleared\n",
+    std::printf("%s: the stub's certificate directory, which names no table behind its image at its end, is "
+                "cleared\n",
                 path.c_str());
   }
 }
@@ -104,7 +157,9 @@ void DropStubSignature(std::vector<uint8_t>& stub, const std::string& path) {
 std::vector<uint8_t> ReadStub(const std::string& path) {
   std::vector<uint8_t> stub = ReadWhole(path);
   if (stub.empty()) throw PackError(path + ": stub is empty");
-  DropStubSignature(stub, path);
+  sys::File file = sys::File::Open(AnsiPath(path), sys::OpenMode::kReadShared);
+  if (!file) throw PackError(path + ": cannot open: " + std::strerror(errno));
+  DropStubSignature(stub, path, PeImageEnd(file));
   return stub;
 }
 
@@ -145,62 +200,6 @@ class Spool {
   std::string path_;
   sys::File file_;
 };
-
-// Runs the maker's signing command through the shell with the setup's path in place of %1 (bare
-// or quoted: all become "$1", so no path can break the command's words).
-void RunSignCommand(const std::string& command, const std::string& file) {
-  std::string script;
-  for (size_t i = 0; i < command.size();) {
-    const bool quoted = i + 4 <= command.size() && (command[i] == '"' || command[i] == '\'') &&
-                        command.compare(i + 1, 2, "%1") == 0 && command[i + 3] == command[i];
-    if (quoted || command.compare(i, 2, "%1") == 0) {
-      script += "\"$1\"";
-      i += quoted ? 4 : 2;
-    } else {
-      script += command[i++];
-    }
-  }
-  std::fflush(stdout);
-  const char* argv[] = {"sh", "-c", script.c_str(), "velmora-pack-sign", file.c_str(), nullptr};
-  pid_t child = 0;
-  if (const int error = posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ)) {
-    throw PackError(std::string("cannot start the signing command: ") + std::strerror(error));
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) throw PackError(std::string("cannot wait for the signing command: ") + std::strerror(errno));
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    throw PackError("the signing command failed (" +
-                    (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
-                                       : "signal " + std::to_string(WTERMSIG(status))) +
-                    "): " + command);
-  }
-}
-
-// After signing, the setup must still be what was packed: a certificate table at its end and, in
-// front of it, a region that the setup's own rule finds and that decodes to the same archive.
-void CheckSignedSetup(const std::string& file, const std::string& shownName, uint64_t archiveSize, size_t entries) {
-  try {
-    sys::File signedSetup = sys::File::Open(AnsiPath(file), sys::OpenMode::kReadShared);
-    if (!signedSetup) throw PackError(shownName + ": the signing command left no file: " + std::strerror(errno));
-    const payload::RegionPlace region = FindRegion(signedSetup, shownName);
-    if (region.end.rule != payload::RegionEndRule::kCertificateTable) {
-      throw PackError(shownName + ": no certificate table ends the file: the signing command did not sign it");
-    }
-    const DecodedPayload decoded = DecodeRegion(signedSetup, region, shownName);
-    if (decoded.archiveLength != archiveSize || decoded.entries != long(entries)) {
-      throw PackError(shownName + ": the payload decodes to another archive (" + std::to_string(decoded.archiveLength) +
-                      " bytes, " + std::to_string(decoded.entries) + " entries)");
-    }
-    std::printf("%s: signed, certificate table of %u bytes at %llu; the payload reads and decodes\n",
-                shownName.c_str(), unsigned(region.end.directory->size),
-                static_cast<unsigned long long>(region.end.offset));
-  } catch (const PackError& e) {
-    throw PackError(std::string(e.what()) + "\n  (found when checking the signed setup; " + shownName +
-                    " was not written)");
-  }
-}
 
 }  // namespace
 
@@ -264,8 +263,7 @@ void Build(const BuildOptions& options) {
               options.out.c_str(), entries.size(), static_cast<unsigned long long>(archiveSize),
               static_cast<unsigned long long>(regionSize), stub.size(), padding);
   if (!options.signCommand.empty()) {
-    RunSignCommand(options.signCommand, out.TempPath());
-    CheckSignedSetup(out.TempPath(), options.out, archiveSize, entries.size());
+    SignSetup(options.signCommand, {out.TempPath(), options.out, out.Size(), archiveSize, entries.size()});
   }
   out.Commit();
 }
