@@ -100,6 +100,8 @@ class SetupImageTest(unittest.TestCase):
         self.assertIn('name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', " ".join(text.split()))
         levels = re.findall(r'<requestedExecutionLevel\s+level="([^"]*)"', text)
         self.assertEqual(levels, ["requireAdministrator"])
+        # The program and the controls it asks for are of its own architecture.
+        self.assertEqual(set(re.findall(r'processorArchitecture="([^"]*)"', text)), {"x86"})
 
     def test_large_address_aware(self):
         self.assertTrue(self.image.characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE)
