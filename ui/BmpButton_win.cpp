@@ -11,6 +11,7 @@
 
 #include "platform/SystemLibrary_win.h"
 #include "ui/Accessible_win.h"
+#include "ui/Colour_win.h"
 #include "ui/ControlWindow_win.h"
 
 namespace velmora::ui {
@@ -19,10 +20,6 @@ namespace {
 constexpr const char* kClassName = "TRzBmpButton";
 
 using TransparentBltFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
-
-COLORREF ToColorRef(TColor color) {
-  return (color & 0x80000000u) != 0 ? GetSysColor(int(color & 0xFF)) : COLORREF(color);
-}
 
 RECT ToRect(const TBmpRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 

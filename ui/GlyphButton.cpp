@@ -10,10 +10,6 @@ namespace velmora::ui {
 namespace glyphbutton {
 namespace {
 
-constexpr TColor kRgbMask = 0x00FFFFFFu;
-
-bool SameColor(TColor a, TColor b) { return ((a ^ b) & kRgbMask) == 0; }
-
 // round(a/255 * frame + (1 - a/255) * pixel). The exact value is a fraction over 255, an odd
 // number, so it never lies half-way and rounding to nearest needs no tie rule.
 uint32_t BlendChannel(uint32_t frame, uint32_t pixel, uint32_t a) {

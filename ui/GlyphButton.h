@@ -4,10 +4,11 @@
 // OS-independent.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "ui/Colour.h"
 
 namespace velmora::ui {
 
@@ -16,23 +17,8 @@ enum TLeftRight { taLeftJustify, taRightJustify };
 enum TAlignmentVertical { avTop, avCenter, avBottom };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
-// 0x00BBGGRR; with the top bit set, the low bits name a system colour by its index, which the host
-// resolves before drawing.
-using TColor = uint32_t;
-
 // Drawing decisions shared by both controls, kept apart from other widgets' helpers.
 namespace glyphbutton {
-
-constexpr TColor clOlive = 0x00008080u;
-constexpr TColor clLime = 0x0000FF00u;
-constexpr TColor clFuchsia = 0x00FF00FFu;
-constexpr TColor kSystemColor = 0x80000000u;
-constexpr TColor clWindow = kSystemColor | 5;
-constexpr TColor clBtnShadow = kSystemColor | 16;
-constexpr bool IsSystemColor(TColor c) { return (c & kSystemColor) != 0; }
-constexpr int SystemColorIndex(TColor c) { return int(c & 0xFFu); }
-// A 32-bit DIB pixel (0xAARRGGBB) to a colour and back: red and blue change places, alpha is dropped.
-constexpr TColor SwapRedBlue(uint32_t p) { return ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu); }
 
 struct Point {
   int x = 0, y = 0;
@@ -297,10 +283,10 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   TAlignmentVertical alignmentVertical_ = avTop;
   bool rightToLeft_ = false;
   bool transparent_ = false;
-  TColor color_ = glyphbutton::clWindow;
-  TColor transparentColor_ = glyphbutton::clOlive;
-  TColor winMaskColor_ = glyphbutton::clLime;
-  TColor frameColor_ = glyphbutton::clBtnShadow;
+  TColor color_ = clWindow;
+  TColor transparentColor_ = clOlive;
+  TColor winMaskColor_ = clLime;
+  TColor frameColor_ = clBtnShadow;
   bool useCustomGlyphs_ = false;
   int stripWidth_ = 0, stripHeight_ = 0;
 

@@ -217,8 +217,8 @@ struct Win32WizardWindow::Impl {
       if (group == nullptr) group = std::make_unique<TRadioSiblings>();
       setup.siblings = group.get();
       setup.strip = LoadPicture(IDB_RADIO_STRIP);
-      setup.transparentColor = glyphbutton::clFuchsia;
-      setup.winMaskColor = glyphbutton::clFuchsia;
+      setup.transparentColor = clFuchsia;
+      setup.winMaskColor = clFuchsia;
     }
     setup.onClick = [this, name] {
       if (syncing) return;
