@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ui/Pixels.h"
+
 namespace velmora::ui {
 
 class Dib {
@@ -43,5 +45,10 @@ class Dib {
   HDC dc_ = nullptr;
   HGDIOBJ old_ = nullptr;
 };
+
+// The image's pixels in the given box as colours; outside the image they read as 0.
+Pixels ReadPixels(const Dib& image, int x, int y, int w, int h);
+// Puts the pixels into the image at (x, y), leaving out what falls outside it.
+void WritePixels(Dib& image, int x, int y, const Pixels& pixels);
 
 }  // namespace velmora::ui

@@ -132,16 +132,6 @@ void ReplaceColor(Pixels& image, TColor from, TColor to) {
   }
 }
 
-void DrawKeyed(Pixels& behind, const Pixels& glyph, TColor key) {
-  int w = std::min(behind.width, glyph.width), h = std::min(behind.height, glyph.height);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      TColor p = glyph.at(x, y);
-      if (!SameColor(p, key)) behind.at(x, y) = p & kRgbMask;
-    }
-  }
-}
-
 void SoftenRadioRim(Pixels& image, TColor frame) {
   auto soften = [&](const Point& p, uint32_t a) {
     if (p.x < image.width && p.y < image.height) image.at(p.x, p.y) = Blend(frame, image.at(p.x, p.y), a);

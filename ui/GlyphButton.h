@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/Colour.h"
+#include "ui/Pixels.h"
 
 namespace velmora::ui {
 
@@ -78,25 +79,11 @@ Rect FocusBorder(int width, int height, int glyphWidth, bool captionOnRight, int
 // after the corner. Each pixel appears once.
 std::vector<Point> FocusDots(const Rect& border);
 
-// A small image, row by row from the top, each pixel a resolved colour (0x00BBGGRR). Comparisons
-// with a colour ignore the top byte, so pixels read from a DIB with alpha set still match.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<TColor> data;
-
-  Pixels() = default;
-  Pixels(int w, int h, TColor fill = 0) : width(w), height(h), data(size_t(w) * size_t(h), fill) {}
-  TColor& at(int x, int y) { return data[size_t(y) * size_t(width) + size_t(x)]; }
-  TColor at(int x, int y) const { return data[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
 // The colour left out when a glyph is drawn over a transparent control's background: the button
 // face while visual styles are active, TransparentColor otherwise.
 TColor GlyphKeyColor(bool visualStylesActive, TColor btnFace, TColor transparentColor);
 // Every pixel equal to `from` becomes `to`.
 void ReplaceColor(Pixels& image, TColor from, TColor to);
-// Draws glyph onto behind (both of the glyph's size) leaving out the pixels equal to key.
-void DrawKeyed(Pixels& behind, const Pixels& glyph, TColor key);
 // Blends the rim of the 13 x 13 circle toward frame so the transparent radio glyph does not look
 // jagged; pixels outside a smaller image are skipped.
 void SoftenRadioRim(Pixels& image, TColor frame);

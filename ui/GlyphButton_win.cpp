@@ -17,38 +17,11 @@
 namespace velmora::ui {
 namespace {
 
-using glyphbutton::Pixels;
-
 constexpr const char* kCheckBoxClass = "TRzCheckBox";
 constexpr const char* kRadioButtonClass = "TRzRadioButton";
 
 // Theme parts and states of the button class.
 constexpr int kPartRadio = 2, kPartCheck = 3;
-
-// The image's pixels in the given box as the model's colours; outside the image they read as 0.
-Pixels ReadPixels(const Dib& image, int x, int y, int w, int h) {
-  GdiFlush();
-  Pixels out(w, h);
-  for (int j = 0; j < h; ++j) {
-    for (int i = 0; i < w; ++i) {
-      const bool inside = x + i >= 0 && y + j >= 0 && x + i < image.width() && y + j < image.height();
-      out.at(i, j) =
-          inside ? SwapRedBlue(image.bits()[size_t(y + j) * size_t(image.width()) + size_t(x + i)]) : 0;
-    }
-  }
-  return out;
-}
-
-// Puts the model's pixels into the image at (x, y), leaving out what falls outside it.
-void WritePixels(Dib& image, int x, int y, const Pixels& pixels) {
-  GdiFlush();
-  for (int j = 0; j < pixels.height; ++j) {
-    for (int i = 0; i < pixels.width; ++i) {
-      if (x + i < 0 || y + j < 0 || x + i >= image.width() || y + j >= image.height()) continue;
-      image.bits()[size_t(y + j) * size_t(image.width()) + size_t(x + i)] = SwapRedBlue(pixels.at(i, j));
-    }
-  }
-}
 
 class Win32GlyphButton final : public IGlyphButtonHost {
  public:
