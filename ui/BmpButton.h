@@ -4,14 +4,12 @@
 // the window and the drawing, implements IBmpButtonHost and feeds the window's events in.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
-namespace velmora::ui {
+#include "ui/Colour.h"
 
-// 0x00BBGGRR; with the top bit set, the low bits name a system colour by its index.
-using TColor = uint32_t;
+namespace velmora::ui {
 
 enum class TButtonBorder { bbNone, bbSingle, bbButton };
 enum class TBtnSize { bszNeither, bszButtonToBitmap, bszStretchToButton, bszTileToButton };
@@ -49,7 +47,7 @@ struct TBmpRect {
 // The state bitmaps as the model needs them: their sizes and the colour left out when drawing.
 class TRzButtonBitmaps {
  public:
-  static constexpr TColor kDefaultTransparentColor = 0x00008080;  // olive, RGB(128, 128, 0)
+  static constexpr TColor kDefaultTransparentColor = clOlive;
 
   // 0 x 0 for an empty bitmap and for None.
   TBmpSize Size(TBmpSlot slot) const;
@@ -171,7 +169,6 @@ struct TBmpButtonPaint {
 
 class TRzBmpButton {
  public:
-  static constexpr TColor kButtonFace = 0x8000000F;      // system colour: button face
   static constexpr TColor kCaptionHighlight = 0x00FFFFFF;  // disabled caption, first pass
   static constexpr TColor kCaptionGrey = 0x00808080;       // disabled caption, second pass
   static constexpr int kKeyEnter = 13;
@@ -288,7 +285,7 @@ class TRzBmpButton {
   IBmpButtonHost& host_;
   TRzButtonBitmaps bitmaps_;
   std::string caption_;
-  TColor color_ = kButtonFace;
+  TColor color_ = clBtnFace;
   TButtonBorder buttonBorder_ = TButtonBorder::bbNone;
   TBtnSize buttonSize_ = TBtnSize::bszButtonToBitmap;
   TButtonStyle buttonStyle_ = TButtonStyle::bsAutoDetect;

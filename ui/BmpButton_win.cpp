@@ -9,33 +9,31 @@
 #include <utility>
 #include <vector>
 
-#include "platform/SystemLibrary_win.h"
 #include "ui/Accessible_win.h"
+#include "ui/Colour_win.h"
 #include "ui/ControlWindow_win.h"
+#include "ui/Dib_win.h"
 
 namespace velmora::ui {
 namespace {
 
 constexpr const char* kClassName = "TRzBmpButton";
 
-using TransparentBltFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
-
-COLORREF ToColorRef(TColor color) {
-  return (color & 0x80000000u) != 0 ? GetSysColor(int(color & 0xFF)) : COLORREF(color);
-}
-
 RECT ToRect(const TBmpRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-// Draws `source` (w x h) into `box` of `dc`, stretched, leaving out pixels of the key colour.
-void DrawKeyed(HDC dc, const RECT& box, HDC source, int w, int h, COLORREF key) {
-  static const auto transparentBlt = platform::SystemLibraryFunction<TransparentBltFunction>("msimg32.dll", "TransparentBlt");
+// Draws `source` (w x h) into `box` of `dc`, stretched to the box, leaving out the pixels of
+// colour `key`. The stretch is GDI's; the keying is the controls' shared pixel rule.
+void DrawBitmapKeyed(HDC dc, const RECT& box, HDC source, int w, int h, COLORREF key) {
   const int bw = box.right - box.left, bh = box.bottom - box.top;
   if (bw <= 0 || bh <= 0) return;
-  if (transparentBlt != nullptr) {
-    transparentBlt(dc, box.left, box.top, bw, bh, source, 0, 0, w, h, key);
-  } else {
-    StretchBlt(dc, box.left, box.top, bw, bh, source, 0, 0, w, h, SRCCOPY);
-  }
+  Dib picture(dc, bw, bh), behind(dc, bw, bh);
+  if (!picture.ok() || !behind.ok()) return;
+  StretchBlt(picture.dc(), 0, 0, bw, bh, source, 0, 0, w, h, SRCCOPY);
+  BitBlt(behind.dc(), 0, 0, bw, bh, dc, box.left, box.top, SRCCOPY);
+  Pixels image = ReadPixels(behind, 0, 0, bw, bh);
+  DrawKeyed(image, ReadPixels(picture, 0, 0, bw, bh), TColor(key));
+  WritePixels(behind, 0, 0, image);
+  BitBlt(dc, box.left, box.top, bw, bh, behind.dc(), 0, 0, SRCCOPY);
 }
 
 // The brush of the stay-down fill: 8 x 8, white where x and y are both even or both odd, button face
@@ -347,11 +345,11 @@ class Win32BmpButton final : public IBmpButtonHost {
       for (int y = box.top; y < box.bottom; y += info.bmHeight) {
         for (int x = box.left; x < box.right; x += info.bmWidth) {
           const int w = std::min<int>(info.bmWidth, box.right - x), h = std::min<int>(info.bmHeight, box.bottom - y);
-          DrawKeyed(dc, RECT{x, y, x + w, y + h}, source, w, h, key);
+          DrawBitmapKeyed(dc, RECT{x, y, x + w, y + h}, source, w, h, key);
         }
       }
     } else {
-      DrawKeyed(dc, box, source, info.bmWidth, info.bmHeight, key);
+      DrawBitmapKeyed(dc, box, source, info.bmWidth, info.bmHeight, key);
     }
     SelectObject(source, old);
     DeleteDC(source);

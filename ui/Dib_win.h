@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ui/Pixels.h"
+
 namespace velmora::ui {
 
 class Dib {
@@ -52,5 +54,10 @@ inline HBITMAP LoadBitmapResource(int id) {
                  : static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0,
                                                    0, LR_CREATEDIBSECTION));
 }
+
+// The image's pixels in the given box as colours; outside the image they read as 0.
+Pixels ReadPixels(const Dib& image, int x, int y, int w, int h);
+// Puts the pixels into the image at (x, y), leaving out what falls outside it.
+void WritePixels(Dib& image, int x, int y, const Pixels& pixels);
 
 }  // namespace velmora::ui

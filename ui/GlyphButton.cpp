@@ -10,10 +10,6 @@ namespace velmora::ui {
 namespace glyphbutton {
 namespace {
 
-constexpr TColor kRgbMask = 0x00FFFFFFu;
-
-bool SameColor(TColor a, TColor b) { return ((a ^ b) & kRgbMask) == 0; }
-
 // round(a/255 * frame + (1 - a/255) * pixel). The exact value is a fraction over 255, an odd
 // number, so it never lies half-way and rounding to nearest needs no tie rule.
 uint32_t BlendChannel(uint32_t frame, uint32_t pixel, uint32_t a) {
@@ -133,16 +129,6 @@ TColor GlyphKeyColor(bool visualStylesActive, TColor btnFace, TColor transparent
 void ReplaceColor(Pixels& image, TColor from, TColor to) {
   for (TColor& p : image.data) {
     if (SameColor(p, from)) p = to & kRgbMask;
-  }
-}
-
-void DrawKeyed(Pixels& behind, const Pixels& glyph, TColor key) {
-  int w = std::min(behind.width, glyph.width), h = std::min(behind.height, glyph.height);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      TColor p = glyph.at(x, y);
-      if (!SameColor(p, key)) behind.at(x, y) = p & kRgbMask;
-    }
   }
 }
 

@@ -4,10 +4,12 @@
 // OS-independent.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "ui/Colour.h"
+#include "ui/Pixels.h"
 
 namespace velmora::ui {
 
@@ -16,23 +18,8 @@ enum TLeftRight { taLeftJustify, taRightJustify };
 enum TAlignmentVertical { avTop, avCenter, avBottom };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 
-// 0x00BBGGRR; with the top bit set, the low bits name a system colour by its index, which the host
-// resolves before drawing.
-using TColor = uint32_t;
-
 // Drawing decisions shared by both controls, kept apart from other widgets' helpers.
 namespace glyphbutton {
-
-constexpr TColor clOlive = 0x00008080u;
-constexpr TColor clLime = 0x0000FF00u;
-constexpr TColor clFuchsia = 0x00FF00FFu;
-constexpr TColor kSystemColor = 0x80000000u;
-constexpr TColor clWindow = kSystemColor | 5;
-constexpr TColor clBtnShadow = kSystemColor | 16;
-constexpr bool IsSystemColor(TColor c) { return (c & kSystemColor) != 0; }
-constexpr int SystemColorIndex(TColor c) { return int(c & 0xFFu); }
-// A 32-bit DIB pixel (0xAARRGGBB) to a colour and back: red and blue change places, alpha is dropped.
-constexpr TColor SwapRedBlue(uint32_t p) { return ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu); }
 
 struct Point {
   int x = 0, y = 0;
@@ -92,25 +79,11 @@ Rect FocusBorder(int width, int height, int glyphWidth, bool captionOnRight, int
 // after the corner. Each pixel appears once.
 std::vector<Point> FocusDots(const Rect& border);
 
-// A small image, row by row from the top, each pixel a resolved colour (0x00BBGGRR). Comparisons
-// with a colour ignore the top byte, so pixels read from a DIB with alpha set still match.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<TColor> data;
-
-  Pixels() = default;
-  Pixels(int w, int h, TColor fill = 0) : width(w), height(h), data(size_t(w) * size_t(h), fill) {}
-  TColor& at(int x, int y) { return data[size_t(y) * size_t(width) + size_t(x)]; }
-  TColor at(int x, int y) const { return data[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
 // The colour left out when a glyph is drawn over a transparent control's background: the button
 // face while visual styles are active, TransparentColor otherwise.
 TColor GlyphKeyColor(bool visualStylesActive, TColor btnFace, TColor transparentColor);
 // Every pixel equal to `from` becomes `to`.
 void ReplaceColor(Pixels& image, TColor from, TColor to);
-// Draws glyph onto behind (both of the glyph's size) leaving out the pixels equal to key.
-void DrawKeyed(Pixels& behind, const Pixels& glyph, TColor key);
 // Blends the rim of the 13 x 13 circle toward frame so the transparent radio glyph does not look
 // jagged; pixels outside a smaller image are skipped.
 void SoftenRadioRim(Pixels& image, TColor frame);
@@ -297,10 +270,10 @@ class TRzCustomGlyphButton : public TRzCustomButton {
   TAlignmentVertical alignmentVertical_ = avTop;
   bool rightToLeft_ = false;
   bool transparent_ = false;
-  TColor color_ = glyphbutton::clWindow;
-  TColor transparentColor_ = glyphbutton::clOlive;
-  TColor winMaskColor_ = glyphbutton::clLime;
-  TColor frameColor_ = glyphbutton::clBtnShadow;
+  TColor color_ = clWindow;
+  TColor transparentColor_ = clOlive;
+  TColor winMaskColor_ = clLime;
+  TColor frameColor_ = clBtnShadow;
   bool useCustomGlyphs_ = false;
   int stripWidth_ = 0, stripHeight_ = 0;
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "ui/Accessible_win.h"
+#include "ui/Colour_win.h"
 #include "ui/ControlWindow_win.h"
 #include "ui/Dib_win.h"
 #include "ui/VisualStyles_win.h"
@@ -16,42 +17,11 @@
 namespace velmora::ui {
 namespace {
 
-using glyphbutton::Pixels;
-
 constexpr const char* kCheckBoxClass = "TRzCheckBox";
 constexpr const char* kRadioButtonClass = "TRzRadioButton";
 
 // Theme parts and states of the button class.
 constexpr int kPartRadio = 2, kPartCheck = 3;
-
-COLORREF Resolve(TColor color) {
-  return glyphbutton::IsSystemColor(color) ? GetSysColor(glyphbutton::SystemColorIndex(color)) : COLORREF(color);
-}
-
-// The image's pixels in the given box as the model's colours; outside the image they read as 0.
-Pixels ReadPixels(const Dib& image, int x, int y, int w, int h) {
-  GdiFlush();
-  Pixels out(w, h);
-  for (int j = 0; j < h; ++j) {
-    for (int i = 0; i < w; ++i) {
-      const bool inside = x + i >= 0 && y + j >= 0 && x + i < image.width() && y + j < image.height();
-      out.at(i, j) =
-          inside ? glyphbutton::SwapRedBlue(image.bits()[size_t(y + j) * size_t(image.width()) + size_t(x + i)]) : 0;
-    }
-  }
-  return out;
-}
-
-// Puts the model's pixels into the image at (x, y), leaving out what falls outside it.
-void WritePixels(Dib& image, int x, int y, const Pixels& pixels) {
-  GdiFlush();
-  for (int j = 0; j < pixels.height; ++j) {
-    for (int i = 0; i < pixels.width; ++i) {
-      if (x + i < 0 || y + j < 0 || x + i >= image.width() || y + j >= image.height()) continue;
-      image.bits()[size_t(y + j) * size_t(image.width()) + size_t(x + i)] = glyphbutton::SwapRedBlue(pixels.at(i, j));
-    }
-  }
-}
 
 class Win32GlyphButton final : public IGlyphButtonHost {
  public:
@@ -238,7 +208,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
       SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
       SetViewportOrgEx(dc, 0, 0, nullptr);
     } else {
-      HBRUSH fill = CreateSolidBrush(Resolve(model_->Color()));
+      HBRUSH fill = CreateSolidBrush(ToColorRef(model_->Color()));
       RECT all = {0, 0, w, h};
       FillRect(dc, &all, fill);
       DeleteObject(fill);
@@ -266,7 +236,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     if (VisualStylesActive()) {
       // The check box over the parent's own background for that spot, the radio image over Color.
       if (radio) {
-        HBRUSH fill = CreateSolidBrush(Resolve(model_->Color()));
+        HBRUSH fill = CreateSolidBrush(ToColorRef(model_->Color()));
         FillRect(glyph.dc(), &box, fill);
         DeleteObject(fill);
       } else {
@@ -284,7 +254,7 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     if (look.look == glyphbutton::Look::kDisabled) flags |= DFCS_INACTIVE;
     if (radio) {
       // The corners outside the circle keep the key colour and drop out when composed.
-      HBRUSH fill = CreateSolidBrush(Resolve(model_->TransparentColor()));
+      HBRUSH fill = CreateSolidBrush(ToColorRef(model_->TransparentColor()));
       FillRect(glyph.dc(), &box, fill);
       DeleteObject(fill);
     }
@@ -353,10 +323,10 @@ class Win32GlyphButton final : public IGlyphButtonHost {
     how.radio = model_->IsRadioButton();
     how.visualStylesActive = VisualStylesActive();
     glyphbutton::GlyphColors colours;
-    colours.color = Resolve(model_->Color());
-    colours.transparentColor = Resolve(model_->TransparentColor());
-    colours.winMaskColor = Resolve(model_->WinMaskColor());
-    colours.frameColor = Resolve(model_->FrameColor());
+    colours.color = ToColorRef(model_->Color());
+    colours.transparentColor = ToColorRef(model_->TransparentColor());
+    colours.winMaskColor = ToColorRef(model_->WinMaskColor());
+    colours.frameColor = ToColorRef(model_->FrameColor());
     colours.window = GetSysColor(COLOR_WINDOW);
     colours.btnFace = GetSysColor(COLOR_BTNFACE);
     WritePixels(image, at.x, at.y, glyphbutton::ComposeGlyph(GlyphImage(target, behind), behind, how, colours));

@@ -25,8 +25,8 @@ struct GlyphButtonSetup {
   TRadioSiblings* siblings = nullptr;
   // A custom glyph strip, taken over by the control; null for the standard glyph.
   HBITMAP strip = nullptr;
-  TColor transparentColor = glyphbutton::clOlive;
-  TColor winMaskColor = glyphbutton::clLime;
+  TColor transparentColor = clOlive;
+  TColor winMaskColor = clLime;
   // The user's or the program's change, after the new state is drawn.
   std::function<void()> onClick;
 };

@@ -119,8 +119,8 @@ HWND WizardControls::CreateGlyphControl(const ControlDescription& d, const app::
     if (group == nullptr) group = std::make_unique<TRadioSiblings>();
     setup.siblings = group.get();
     setup.strip = LoadBitmapResource(IDB_RADIO_STRIP);
-    setup.transparentColor = glyphbutton::clFuchsia;
-    setup.winMaskColor = glyphbutton::clFuchsia;
+    setup.transparentColor = clFuchsia;
+    setup.winMaskColor = clFuchsia;
   }
   setup.onClick = [this, id = d.id] { events_.glyphClicked(id); };
   const RECT box = {d.left, d.top, d.left + d.width, d.top + d.height};

@@ -87,7 +87,7 @@ TEST(BmpButton, DefaultsAsPublished) {
   const TRzBmpButton& b = r.button;
   EXPECT_EQ(b.Width(), 80);
   EXPECT_EQ(b.Height(), 30);
-  EXPECT_EQ(b.Color(), TRzBmpButton::kButtonFace);
+  EXPECT_EQ(b.Color(), clBtnFace);
   EXPECT_EQ(b.ButtonBorder(), TButtonBorder::bbNone);
   EXPECT_EQ(b.ButtonSize(), TBtnSize::bszButtonToBitmap);
   EXPECT_EQ(b.ButtonStyle(), TButtonStyle::bsAutoDetect);
