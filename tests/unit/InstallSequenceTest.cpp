@@ -324,7 +324,7 @@ TEST(Rollback, ACancelThatWaitedForTheNextMessagePointEndsTheInstallationQuietly
       EXPECT_TRUE(i.wizard.FormCloseQuery());
     };
     i.wizard.ShowPage(3);
-    i.wizard.Click("RzBmpButton8");
+    i.wizard.Click(ControlId::RzBmpButton8);
     ASSERT_TRUE(asked);
     ASSERT_EQ(i.platform.messageBoxes.size(), 1u);  // the question only
     const bool started = std::string(status) != "正在解压缩...";
