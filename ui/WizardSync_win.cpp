@@ -35,10 +35,13 @@ bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescr
 }
 
 // A control that can no longer hold the focus hands it on, as the window does for a control disabled
-// while focused.
-void WizardSync::HandFocusOn(const app::TWindowModel& model) {
-  const std::optional<ControlId> focused = controls_.Find(GetFocus());
+// while focused. The system itself drops the focus of a window it disables, which would leave the
+// keyboard nowhere (Tab reaches no control), so the control that held the focus before the changes
+// decides. A hidden control's focus goes to the window, as on a page change, and stays there.
+void WizardSync::HandFocusOn(const app::TWindowModel& model, std::optional<ControlId> focused) {
   if (!focused || model.CanFocus(*focused)) return;
+  const HWND now = GetFocus();
+  if (now != nullptr && now != controls_.Window(*focused)) return;
   const std::optional<ControlId> next = input_.NextTabStop(focused);
   SetFocus(next ? controls_.Window(*next) : window_);
 }
@@ -46,10 +49,11 @@ void WizardSync::HandFocusOn(const app::TWindowModel& model) {
 bool WizardSync::Apply(app::TWindowModel& model) {
   bool changed = false;
   bool focusMayMove = false;
+  const std::optional<ControlId> focused = controls_.Find(GetFocus());
   for (const ControlDescription& d : Controls()) {
     if (ApplyControl(model, d, focusMayMove)) changed = true;
   }
-  if (focusMayMove) HandFocusOn(model);
+  if (focusMayMove) HandFocusOn(model, focused);
   RECT r;
   GetWindowRect(window_, &r);
   if (r.left != model.left || r.top != model.top || r.right - r.left != model.width || r.bottom - r.top != model.height) {

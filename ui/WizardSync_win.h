@@ -39,7 +39,8 @@ class WizardSync {
     bool known = false;
   };
   bool ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove);
-  void HandFocusOn(const app::TWindowModel& model);
+  // `focused`: the control that held the focus before the changes were passed on.
+  void HandFocusOn(const app::TWindowModel& model, std::optional<ControlId> focused);
 
   HWND window_;
   const WizardControls& controls_;

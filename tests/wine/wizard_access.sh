@@ -81,6 +81,19 @@ act '我已阅读并同意Velmora软件许可协议'
 tree licence-agreed
 has licence-agreed '1|checkbox|我已阅读并同意Velmora软件许可协议||checked,focusable||取消选中' \
   '1|button|下一步(N)||focusable|Alt+N|按下'
+# A control disabled while it holds the focus hands the focus on, or Tab would reach nothing: Next,
+# focused from the keyboard (Shift+Tab from the window reaches Cancel, then Next), is disabled by
+# unticking the agreement through the interface.
+xdotool key shift+Tab
+sleep 0.5
+xdotool key shift+Tab
+sleep 0.5
+tree licence-next-focused
+has licence-next-focused '1|button|下一步(N)||focused,focusable|Alt+N|按下'
+act '我已阅读并同意Velmora软件许可协议'
+tree licence-unticked
+has licence-unticked '1|button|下一步(N)||unavailable|Alt+N|' '1|button|取消(C)||focused,focusable|Alt+C|按下'
+act '我已阅读并同意Velmora软件许可协议'
 
 act '下一步(N)'
 tree location
