@@ -185,7 +185,12 @@ void TSetupWizard::Click(ControlId control) {
   if (!c.enabled || !c.visible) return;
   if (c.description->kind == ui::ControlKind::kCheckBox) c.checked = !c.checked;
   if (c.description->kind == ui::ControlKind::kRadioButton) {
-    for (ControlId radio : {ControlId::rb1, ControlId::rb2}) window_.Control(radio).checked = control == radio;
+    // The radio buttons of a page are one group.
+    for (const ui::ControlDescription& d : ui::Controls()) {
+      if (d.kind == ui::ControlKind::kRadioButton && d.pageTag == c.description->pageTag) {
+        window_.Control(d.id).checked = d.id == control;
+      }
+    }
   }
   Clicked(control);
 }

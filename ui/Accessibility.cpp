@@ -27,8 +27,6 @@ constexpr Describer kDescribers[] = {
     {ControlId::edtUserpath, "个人文件夹"},
 };
 
-bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
-
 bool IsButton(ControlKind kind) {
   return kind == ControlKind::kCloseButton || kind == ControlKind::kWideButton || kind == ControlKind::kCancelButton ||
          kind == ControlKind::kMixedButton;

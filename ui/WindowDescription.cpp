@@ -78,6 +78,8 @@ bool IsWindowed(ControlKind kind) {
   }
 }
 
+bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
+
 bool IsClickable(ControlKind kind) {
   return IsWindowed(kind) && kind != ControlKind::kFramedEdit && kind != ControlKind::kMemo;
 }

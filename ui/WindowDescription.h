@@ -28,6 +28,8 @@ enum class ControlKind {
 // Whether controls of this kind are windows of their own (everything but pictures, labels and the
 // progress images, which the window paints itself).
 bool IsWindowed(ControlKind kind);
+// Whether controls of this kind are texts the window draws (single-line and wrapping labels).
+bool IsLabel(ControlKind kind);
 // Whether a click on controls of this kind runs their handler (the buttons, check boxes and radio
 // buttons).
 bool IsClickable(ControlKind kind);

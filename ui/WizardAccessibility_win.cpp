@@ -36,7 +36,7 @@ AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
   c.top = state.top;
   c.width = state.width;
   c.height = state.height;
-  if (d.kind == ControlKind::kLabel || d.kind == ControlKind::kWrappingLabel) {
+  if (IsLabel(d.kind)) {
     const Box box = LabelBox(d);
     c.width = box.right - box.left;
     c.height = box.bottom - box.top;

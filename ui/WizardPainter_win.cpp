@@ -28,8 +28,6 @@ int PictureResource(int tag) {
 
 constexpr int kProgressPage = 4;
 
-bool IsLabel(ControlKind kind) { return kind == ControlKind::kLabel || kind == ControlKind::kWrappingLabel; }
-
 RECT RectOf(const app::TControlState& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
 
 // A JPEG picture of the program's resources as a top-down 24-bit DIB section; null when it cannot be
