@@ -35,12 +35,19 @@
 # archive-sized buffer + dictionary + 10 MiB.
 #   bench/install_bench.sh [RUNS]      RUNS: 3 unless given
 # Everything lives in build/bench-install: the product folder, both installers, the Wine prefix.
+# Where this machine cannot execute 32-bit code, Wine runs the 64-bit build of the same sources
+# (build/win64) and makensis makes the NSIS installer for 64-bit Windows too, so both installers
+# are still the same kind of program.
 set -euo pipefail
 runs=${1:-3}
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/prepare.sh"  # builds, generates the product in $work/product; sets pack and work
-win="$VELMORA_BUILD/win"
-iw="$VELMORA_BUILD/bench-install"
+if [ "$(velmora_wine_arch)" = x86_64 ]; then
+  win="$VELMORA_BUILD/win64" nsis_target=amd64-unicode bits=64
+else
+  win="$VELMORA_BUILD/win" nsis_target=x86-unicode bits=32
+fi
+iw="$VELMORA_BUILD/bench-install/$bits"
 mkdir -p "$iw"
 
 # The product folder: the demo product and the generated files (their names do not meet).
@@ -62,7 +69,7 @@ fi
 cat >"$iw/installer.nsi" <<'NSI'
 ; The same product folder as our setup, solid LZMA with a 32 MiB dictionary; without EMPTY defined
 ; the installer carries every file, with it none (its time is Wine's and the installer's start-up).
-Unicode true
+Target ${TARGET}
 SetCompressor /SOLID lzma
 SetCompressorDictSize 32
 Name "Velmora"
@@ -78,9 +85,10 @@ SectionEnd
 NSI
 if [ ! -f "$iw/velmora-nsis.exe" ] || [ "$iw/product.stamp" -nt "$iw/velmora-nsis.exe" ]; then
   echo "making the NSIS installer (makensis, solid LZMA)..."
-  (cd "$iw" && makensis -V1 -DOUT=velmora-nsis.exe installer.nsi)
+  (cd "$iw" && makensis -V1 -DTARGET=$nsis_target -DOUT=velmora-nsis.exe installer.nsi)
 fi
-[ -f "$iw/velmora-nsis-empty.exe" ] || (cd "$iw" && makensis -V1 -DEMPTY -DOUT=velmora-nsis-empty.exe installer.nsi)
+[ -f "$iw/velmora-nsis-empty.exe" ] ||
+  (cd "$iw" && makensis -V1 -DTARGET=$nsis_target -DEMPTY -DOUT=velmora-nsis-empty.exe installer.nsi)
 
 # Our payload region: [LZMA block: properties, dictionary size, raw stream][region size: u32].
 # xz gets the raw stream; the archive's length is the decoded stream's first four bytes.
@@ -99,7 +107,7 @@ PY
 pb=$((props / 45)); lp=$((props % 45 / 9)); lc=$((props % 9))
 xzopts="lc=$lc,lp=$lp,pb=$pb,dict=$dict"
 
-echo "== Wine (a prefix of its own in build/bench-install, on a private X server)"
+echo "== Wine ($bits-bit programs; a prefix of its own in $iw, on a private X server)"
 . "$VELMORA_ROOT/tests/wine/wine-env.sh"
 . "$VELMORA_ROOT/tests/wine/wizard-driver.sh"
 wine_start "$iw"
@@ -109,7 +117,7 @@ drive_c="$WINEPREFIX/drive_c"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
 ours_dir="$drive_c/$WIN_PROGRAM_FILES/Velmora"
 nsis_dir="$drive_c/bench/nsis"
-wine "$iw/velmora-nsis-empty.exe" /S '/D=C:\bench\empty'  # first start of a 32-bit program: untimed
+wine "$iw/velmora-nsis-empty.exe" /S '/D=C:\bench\empty'  # first start of such a program: untimed
 
 files=$(find "$iw/product" -type f | wc -l)
 count() { find "$1" -type f ! -name install.log ! -name '*.done' | wc -l; }
