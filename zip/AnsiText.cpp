@@ -49,6 +49,17 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+std::string FoldNameCase(std::string name) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (sys::IsAnsiLeadByte(static_cast<unsigned char>(name[i])) && i + 1 < name.size()) {
+      ++i;
+    } else if (name[i] >= 'A' && name[i] <= 'Z') {
+      name[i] = char(name[i] - 'A' + 'a');
+    }
+  }
+  return name;
+}
+
 bool SameTextAscii(const std::string& a, const std::string& b) { return LowerAscii(a) == LowerAscii(b); }
 
 bool IsValidUtf8(const std::string& text) {

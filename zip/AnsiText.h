@@ -19,6 +19,9 @@ size_t FileNameStart(const std::string& path);
 size_t ExtensionStart(const std::string& path);
 // ASCII letters folded to lower case; other bytes unchanged.
 std::string LowerAscii(std::string text);
+// ASCII letters folded to lower case, except the trail bytes of two-byte characters, which may lie
+// in A-Z: two names that fold alike are one name to a case-blind file system.
+std::string FoldNameCase(std::string name);
 bool SameTextAscii(const std::string& a, const std::string& b);
 // Whether the bytes are well-formed UTF-8 (every lead byte followed by its 10xxxxxx continuations).
 bool IsValidUtf8(const std::string& text);

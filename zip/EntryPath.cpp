@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/SysText.h"
+#include "zip/AnsiText.h"
 
 namespace velmora::zip {
 
@@ -71,8 +72,8 @@ bool HasForbiddenCharacter(const std::string& component) {
   return false;
 }
 
-// Where the folder prefixes of a "\"-separated relative path end, and the whole path's end when it
-// names a file.
+}  // namespace
+
 std::vector<size_t> PrefixEnds(const std::string& relative) {
   std::vector<size_t> ends;
   for (size_t i = 0; i < relative.size(); ++i) {
@@ -85,19 +86,6 @@ std::vector<size_t> PrefixEnds(const std::string& relative) {
   if (!relative.empty() && (ends.empty() || ends.back() != relative.size() - 1)) ends.push_back(relative.size());
   return ends;
 }
-
-std::string FoldAscii(std::string text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (IsLead(text, i)) {
-      ++i;
-    } else if (text[i] >= 'A' && text[i] <= 'Z') {
-      text[i] = char(text[i] - 'A' + 'a');
-    }
-  }
-  return text;
-}
-
-}  // namespace
 
 std::optional<std::string> PathBelowDestDir(const std::string& stored) {
   // A root or a drive is dropped rather than refused: the engine has always put "\x" and "C:\x"
@@ -115,7 +103,7 @@ std::optional<std::string> PathBelowDestDir(const std::string& stored) {
     if (head == "?" || head == ".") {
       i = SkipSeparators(stored, end);
       const size_t next = ComponentEnd(stored, i);
-      if (FoldAscii(stored.substr(i, next - i)) == "unc") i = next;
+      if (FoldNameCase(stored.substr(i, next - i)) == "unc") i = next;
     }
   }
   if (stored.size() >= i + 2 && stored[i + 1] == ':' &&
@@ -151,7 +139,7 @@ std::optional<std::string> PathBelowDestDir(const std::string& stored) {
 void TMadeNames::Respell(std::string& relative) const {
   if (!respells_) return;
   for (size_t end : PrefixEnds(relative)) {
-    const auto found = spellings_.find(FoldAscii(relative.substr(0, end)));
+    const auto found = spellings_.find(FoldNameCase(relative.substr(0, end)));
     // Folding keeps the length, so the earlier spelling takes exactly the prefix's place.
     if (found != spellings_.end()) relative.replace(0, end, found->second);
   }
@@ -161,7 +149,7 @@ void TMadeNames::Remember(const std::string& relative) {
   if (!respells_) return;
   for (size_t end : PrefixEnds(relative)) {
     const std::string prefix = relative.substr(0, end);
-    spellings_.emplace(FoldAscii(prefix), prefix);
+    spellings_.emplace(FoldNameCase(prefix), prefix);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::zip {
 
@@ -20,6 +21,10 @@ namespace velmora::zip {
 // - empty and "." folder components are dropped; the result has single "\" separators and keeps
 //   a trailing "\" (a folder entry). "" is DestDir itself.
 std::optional<std::string> PathBelowDestDir(const std::string& stored);
+
+// Where the folder prefixes of a "\"-separated relative path end (at each separator), and the whole
+// path's end when it names a file.
+std::vector<size_t> PrefixEnds(const std::string& relative);
 
 // Names that differ only in ASCII case, made one file for a run. Windows takes such names for one
 // file itself, and there the engine passes every name on as it forms it. On a file layer that

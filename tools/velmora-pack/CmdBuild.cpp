@@ -24,7 +24,7 @@
 #include "payload/PayloadFormat.h"
 #include "payload/PeHeaders.h"
 #include "platform/SysFile.h"
-#include "platform/SysText.h"
+#include "zip/AnsiText.h"
 #include "zip/EntryPath.h"
 
 namespace velmora::pack {
@@ -64,19 +64,6 @@ std::optional<std::time_t> SourceDateEpoch() {
   return static_cast<std::time_t>(seconds);
 }
 
-// A name with its ASCII letters folded to lower case, the bytes of two-byte characters untouched.
-std::string FoldCase(const std::string& name) {
-  std::string folded = name;
-  for (size_t i = 0; i < folded.size(); ++i) {
-    if (sys::IsAnsiLeadByte(static_cast<unsigned char>(folded[i])) && i + 1 < folded.size()) {
-      ++i;
-    } else if (folded[i] >= 'A' && folded[i] <= 'Z') {
-      folded[i] = char(folded[i] - 'A' + 'a');
-    }
-  }
-  return folded;
-}
-
 // Every file must reach the installation folder under its own name, or the setup fails: the ZIP
 // engine gives up a name Windows would not keep (a device name such as aux.txt, a component ending
 // in "." or " ", a character such as "?" or ":"), which fails every installation, and two names
@@ -96,18 +83,15 @@ void CheckNamesInstallable(const std::vector<Entry>& entries) {
     const auto clash = [&](const std::string& other) {
       throw PackError(e.file.path + ": differs only in letter case from " + other + ", which is the same name on Windows");
     };
-    const std::string folded = FoldCase(name);
+    const std::string folded = zip::FoldNameCase(name);
     if (auto f = files.find(folded); f != files.end()) clash(f->second->file.path);
     if (auto d = folders.find(folded); d != folders.end()) clash("the folder of " + d->second->file.path);
     files.emplace(folded, &e);
-    for (size_t i = 0; i < folded.size(); ++i) {
-      if (sys::IsAnsiLeadByte(static_cast<unsigned char>(folded[i]))) {
-        ++i;  // a trail byte of 0x5C is no separator
-      } else if (folded[i] == '\\') {
-        const std::string folder = folded.substr(0, i);
-        if (auto f = files.find(folder); f != files.end()) clash(f->second->file.path + " (a file, here a folder)");
-        folders.emplace(folder, &e);
-      }
+    for (size_t end : zip::PrefixEnds(folded)) {
+      if (end == folded.size()) continue;  // the file itself
+      const std::string folder = folded.substr(0, end);
+      if (auto f = files.find(folder); f != files.end()) clash(f->second->file.path + " (a file, here a folder)");
+      folders.emplace(folder, &e);
     }
   }
 }
