@@ -115,7 +115,7 @@ wine_start "$iw"
 wineserver -p
 drive_c="$WINEPREFIX/drive_c"
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
-ours_dir="$drive_c/$WIN_PROGRAM_FILES/Velmora"
+ours_dir=$(installed_folder)
 nsis_dir="$drive_c/bench/nsis"
 wine "$iw/velmora-nsis-empty.exe" /S '/D=C:\bench\empty'  # first start of such a program: untimed
 

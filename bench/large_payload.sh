@@ -66,7 +66,7 @@ echo "== Wine (a prefix of its own in build/bench-large, on a private X server)"
 wine_start "$lw"
 wineserver -p
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
-installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
+installed=$(installed_folder)
 clear_installation
 rm -f "$temp/kestrin.setupfile.~tmp" "$temp/kestrin.setupfile.~tmp~"
 sync

@@ -10,7 +10,6 @@ pack=$1 win=$2 work=$3
 wine_start "$work"
 
 run="$work/wizard-access"
-drive_c="$WINEPREFIX/drive_c"
 . "$(dirname "$0")/wizard-driver.sh"
 fresh_setup "$run"
 start_setup "$run/VelmoraSetup.exe"
@@ -130,5 +129,5 @@ has finish '1|checkbox|运行 OrmundVelmora 软件||checked,focusable||取消选
   '1|button|完成(F)||focusable|Alt+F|按下'
 act '完成(F)' 3
 setup_ended 10 || { echo "Finish through the interface did not end the wizard" >&2; exit 1; }
-[ -f "$drive_c/$WIN_PROGRAM_FILES/Velmora/DeskClient.exe" ]
+[ -f "$(installed_folder)/DeskClient.exe" ]
 echo "every page read and operated through the accessibility interface"

@@ -13,13 +13,10 @@ pack=$1 win=$2 work=$3
 wine_start "$work"
 
 run="$work/wizard-faults"
-rm -rf "$run" && mkdir -p "$run"
+fresh_setup "$run"
 helper="$win/tests/win/fault-helper.exe"
 setup="$run/VelmoraSetup.exe"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
-installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
-app_key='HKCU\Software\Velmora'
-uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+installed=$(installed_folder)
 
 mounted=""
 release_mount() {
@@ -33,10 +30,8 @@ trap 'wine_stop; release_mount' EXIT
 clean() {
   wineserver -k >/dev/null 2>&1 || true
   release_mount
-  rm -rf "$installed"
+  clear_installation
   find "$WINEPREFIX/drive_c/users" -name 'kestrin.setupfile*' -delete 2>/dev/null || true
-  wine reg delete "$app_key" /f >/dev/null 2>&1 || true
-  wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
 }
 fail() { echo "$1" >&2; import -window root "$run/failure.png"; exit 1; }
 

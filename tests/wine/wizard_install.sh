@@ -34,7 +34,7 @@ shot finish
 finish_on_finish
 setup_ended 10 || { echo "the wizard did not end after Finish" >&2; exit 1; }
 
-installed="$drive_c/$WIN_PROGRAM_FILES/Velmora"
+installed=$(installed_folder)
 for file in DeskClient.exe Remover.exe LiveUpdater.exe midas.dll Station.ini install.log "文档/用户手册.txt"; do
   [ -f "$installed/$file" ] || { echo "not installed: $file" >&2; exit 1; }
 done

@@ -15,10 +15,9 @@ here=$(dirname "$0")
 . "$here/wizard-driver.sh"
 wine_start "$work"
 
-rm -rf "$work/wizard-look" && mkdir -p "$work/wizard-look"
+fresh_setup "$work/wizard-look"
 setup="$work/wizard-look/VelmoraSetup.exe"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
-installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
+installed=$(installed_folder)
 theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
 light='C:\windows\resources\themes\light\light.msstyles'
 
@@ -53,9 +52,7 @@ local styles=$1
 run="$work/wizard-look/styles-$styles"
 mkdir -p "$run"
 wineserver -k >/dev/null 2>&1 || true
-rm -rf "$installed"
-wine reg delete 'HKCU\Software\Velmora' /f >/dev/null 2>&1 || true
-wine reg delete 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' /f >/dev/null 2>&1 || true
+clear_installation
 visual_styles "$styles"
 echo "==== visual styles $styles"
 local shadow dark

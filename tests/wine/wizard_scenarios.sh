@@ -10,18 +10,13 @@ pack=$1 win=$2 work=$3
 wine_start "$work"
 
 run="$work/wizard-scenarios"
-rm -rf "$run" && mkdir -p "$run"
+fresh_setup "$run"
 setup="$run/VelmoraSetup.exe"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$win/demo/product" --out "$setup" >/dev/null
-installed="$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"
-app_key='HKCU\Software\Velmora'
-uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+installed=$(installed_folder)
 
 clean() {
   wineserver -k >/dev/null 2>&1 || true
-  rm -rf "$installed"
-  wine reg delete "$app_key" /f >/dev/null 2>&1 || true
-  wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+  clear_installation
 }
 fail() { echo "$1" >&2; import -window root "$run/failure.png"; exit 1; }
 
