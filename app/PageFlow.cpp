@@ -139,8 +139,7 @@ void TSetupWizard::RzBmpButton11Click() {
   window_.SetText(ControlId::edtUserpath, folder);
   // Checking rb2 from here runs its click handler, as the user's click would.
   if (!window_.Control(ControlId::rb2).checked) {
-    window_.Control(ControlId::rb2).checked = true;
-    window_.Control(ControlId::rb1).checked = false;
+    CheckRadio(ControlId::rb2);
     Clicked(ControlId::rb2);
   }
 }
@@ -184,15 +183,16 @@ void TSetupWizard::Click(ControlId control) {
   TControlState& c = window_.Control(control);
   if (!c.enabled || !c.visible) return;
   if (c.description->kind == ui::ControlKind::kCheckBox) c.checked = !c.checked;
-  if (c.description->kind == ui::ControlKind::kRadioButton) {
-    // The radio buttons of a page are one group.
-    for (const ui::ControlDescription& d : ui::Controls()) {
-      if (d.kind == ui::ControlKind::kRadioButton && d.pageTag == c.description->pageTag) {
-        window_.Control(d.id).checked = d.id == control;
-      }
-    }
-  }
+  if (c.description->kind == ui::ControlKind::kRadioButton) CheckRadio(control);
   Clicked(control);
+}
+
+void TSetupWizard::CheckRadio(ControlId radio) {
+  // The radio buttons of a page are one group.
+  const int page = ui::Describe(radio).pageTag;
+  for (const ui::ControlDescription& d : ui::Controls()) {
+    if (d.kind == ui::ControlKind::kRadioButton && d.pageTag == page) window_.Control(d.id).checked = d.id == radio;
+  }
 }
 
 void TSetupWizard::Clicked(ControlId control) {

@@ -122,6 +122,8 @@ class TSetupWizard {
   // first, so whatever the user sees and acts on is the state the core is in.
   void ProcessMessages();
   void MoveWindowVertically(int pageFrom, int pageTo, int sign);
+  // Checks the radio button and unchecks the others of its page.
+  void CheckRadio(ControlId radio);
   void SetStatus(const std::string& text);
   // Deletes every file the install log names, each followed by its folder when that is empty, and
   // every logged folder when it is empty. Returns the files it could not delete.

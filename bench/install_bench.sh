@@ -34,7 +34,8 @@
 # Goals: ours <= 0.9 x NSIS; ours <= 1.2 x the xz floor; our peak memory <= payload block + one
 # archive-sized buffer + dictionary + 10 MiB.
 #   bench/install_bench.sh [RUNS]      RUNS: 3 unless given
-# Everything lives in build/bench-install: the product folder, both installers, the Wine prefix.
+# Everything lives in build/bench-install/32 (or /64, below): the product folder, both installers,
+# the Wine prefix.
 # Where this machine cannot execute 32-bit code, Wine runs the 64-bit build of the same sources
 # (build/win64) and makensis makes the NSIS installer for 64-bit Windows too, so both installers
 # are still the same kind of program.

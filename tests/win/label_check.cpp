@@ -77,7 +77,7 @@ int main() {
   DescribeFont(dc, heading, "heading");
   int checked = 0;
   for (const ControlDescription& d : velmora::ui::Controls()) {
-    if (d.kind != ControlKind::kLabel && d.kind != ControlKind::kWrappingLabel) continue;
+    if (!velmora::ui::IsLabel(d.kind)) continue;
     HGDIOBJ old = SelectObject(dc, d.boldLarge ? heading : regular);
     for (const std::string& text : TextsOf(d)) {
       CheckLabel(dc, d, text);

@@ -1,18 +1,19 @@
 # Sourced by the wizard's Wine tests: start a setup, find its window, click at the places of its
 # controls and answer its message boxes as a person would. Needs wine-env.sh's wine_start first.
 
-# The two registry keys an installation writes, and installed_folder: the product's folder in the
-# prefix (once wine_start has made it).
+# The two registry keys an installation writes; installed_folder: the product's folder in the
+# prefix (once wine_start has made it); installed_windows: the same folder as the setup names it.
 app_key='HKCU\Software\Velmora'
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
 installed_folder() { echo "$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"; }
+installed_windows() { echo "C:\\$WIN_PROGRAM_FILES\\Velmora\\"; }
 
 # clear_installation: removes what an earlier installation left in the prefix: the installation
-# folder and the two registry keys.
+# folder and the two registry keys, in the registry view the setup writes to.
 clear_installation() {
   rm -rf "$(installed_folder)"
-  wine reg delete "$app_key" /f >/dev/null 2>&1 || true
-  wine reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+  wine reg delete "$app_key" /f "$WIN_REG_VIEW" >/dev/null 2>&1 || true
+  wine reg delete "$uninstall_key" /f "$WIN_REG_VIEW" >/dev/null 2>&1 || true
 }
 
 # fresh_setup RUN [BUILD OPTIONS]: packs the demo product behind the stub of $win into

@@ -96,7 +96,7 @@ act '我已阅读并同意Velmora软件许可协议'
 
 act '下一步(N)'
 tree location
-folder="C:\\$WIN_PROGRAM_FILES\\Velmora\\"
+folder=$(installed_windows)
 has location "1|edit|安装目录|$folder|focusable||" \
   '1|radio|保存到安装目录下||checked,focusable||选中' \
   '1|radio|自定义||focusable||选中' \

@@ -110,7 +110,7 @@ echo "== the product file held open by another program (error 8003)"
 clean
 mkdir -p "$installed"
 rm -f "$WINEPREFIX/drive_c/fault-helper.ready"
-wine "$helper" hold "C:\\$WIN_PROGRAM_FILES\\Velmora\\DeskClient.exe" 'C:\fault-helper.ready' &
+wine "$helper" hold "$(installed_windows)DeskClient.exe" 'C:\fault-helper.ready' &
 for _ in $(seq 100); do
   [ -f "$WINEPREFIX/drive_c/fault-helper.ready" ] && break
   sleep 0.2

@@ -41,11 +41,11 @@ done
 diff <(cd "$win/demo/product" && find . -type f | sort) <(cd "$installed" && find . -type f ! -name install.log ! -name '*.done' | sort)
 # A 32-bit program on a 64-bit system: its system folder is the 32-bit one, its Program Files
 # folder "Program Files (x86)"; a 64-bit build sees the native ones.
-folder="C:\\$WIN_PROGRAM_FILES\\Velmora\\"
+folder=$(installed_windows)
 grep -qF "path=$folder" "$installed/Station.ini"
 [ -f "$drive_c/windows/$WIN_SYSTEM_DIR/midas.dll" ]
-reg_value 'HKCU\Software\Velmora' AppPath | grep -qF "$folder"
-reg_value 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Velmora' UninstallString | grep -qF "${folder}Remover.exe"
+reg_value "$app_key" AppPath | grep -qF "$folder"
+reg_value "$uninstall_key" UninstallString | grep -qF "${folder}Remover.exe"
 reg_value 'HKCU\Software\VelmoraDemo\midas' Registered | grep -q 1
 log=$(iconv -f GBK -t UTF-8 "$installed/install.log" | tr -d '\r')
 echo "$log" | grep -qF "File=${folder}DeskClient.exe"

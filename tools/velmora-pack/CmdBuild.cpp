@@ -24,6 +24,7 @@
 #include "payload/PayloadFormat.h"
 #include "payload/PeHeaders.h"
 #include "platform/SysFile.h"
+#include "platform/SysText.h"
 #include "zip/AnsiText.h"
 #include "zip/EntryPath.h"
 
