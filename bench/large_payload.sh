@@ -19,7 +19,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../scripts/env.sh"
-bash "$VELMORA_ROOT/scripts/build.sh" >/dev/null
+bash "$VELMORA_ROOT/scripts/build.sh" --native >/dev/null
 pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
 lw="$VELMORA_BUILD/bench-large"
 mkdir -p "$lw"

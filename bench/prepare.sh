@@ -2,7 +2,7 @@
 # shipped payload and its setup. Sets pack (the tool), work (the benchmark folder) and setup.
 . "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
 
-bash "$VELMORA_ROOT/scripts/build.sh" >/dev/null
+bash "$VELMORA_ROOT/scripts/build.sh" --native >/dev/null
 pack="$VELMORA_BUILD/host/tools/velmora-pack/velmora-pack"
 work="$VELMORA_BUILD/bench"
 setup="$work/BenchSetup.exe"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds everything, packs the demo product behind the
 # wizard into build/win/VelmoraSetup.exe, shows what is inside it, and starts the setup wizard under
-# Wine: on your display when DISPLAY is set (the script waits until the wizard ends), otherwise on
-# a private X server, saving a screenshot of the first page as build/demo/first-page.png. On a
-# machine that cannot execute 32-bit code, Wine starts the same product packed behind the 64-bit
-# build of the wizard (build/win64/VelmoraSetup.exe) instead.
+# Wine (scripts/show-wizard.sh): on your display when DISPLAY is set (the script waits until the
+# wizard ends), otherwise on a private X server, saving a screenshot of the first page as
+# build/demo/first-page.png. Wine runs the shipped 32-bit setup natively or, where this machine runs
+# no 32-bit code, through qemu-i386 (scripts/wine32.sh); only where neither works does it start the
+# same product packed behind the 64-bit build of the wizard (build/win64/VelmoraSetup.exe).
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -25,19 +26,10 @@ echo "== velmora-pack unpack and list"
 "$pack" list "$setup"
 
 echo "== the setup wizard under Wine"
-if [ "$(velmora_wine_arch)" = x86_64 ]; then
-  echo "this machine cannot execute 32-bit code: Wine runs the 64-bit build of the wizard"
+VELMORA_WINE32=$(velmora_wine32)
+export VELMORA_WINE32
+if [ "$VELMORA_WINE32" = none ]; then
   setup="$VELMORA_BUILD/win64/VelmoraSetup.exe"
   "$pack" build --stub "$VELMORA_BUILD/win64/VelmoraSetup-stub.exe" --from "$VELMORA_BUILD/win64/demo/product" --out "$setup"
 fi
-. "$VELMORA_ROOT/tests/wine/wine-env.sh"
-export WINE_USE_DISPLAY=1
-wine_start "$VELMORA_BUILD/wine"
-if [ -z "${WINE_XVFB_PID:-}" ]; then
-  wine "$setup"
-else
-  wine "$setup" &
-  sleep 8
-  import -window root "$out/first-page.png"
-  echo "the wizard is running on a private display; its first page: $out/first-page.png"
-fi
+bash "$VELMORA_ROOT/scripts/wine32.sh" bash "$VELMORA_ROOT/scripts/show-wizard.sh" "$setup" "$out"

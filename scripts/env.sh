@@ -9,10 +9,11 @@ export VELMORA_ROOT
 : "${VELMORA_BUILD:=$VELMORA_ROOT/build}"
 export VELMORA_BUILD
 
-# The programs the Wine tests and the demo run: the shipped 32-bit build (i686) where this machine
-# can execute 32-bit x86 code, else the same sources built for 64-bit Windows (x86_64). Some
-# virtual machines run 64-bit user code only; there Wine's 32-bit loader fails with "Exec format
-# error" and no 32-bit program can start.
+# The build of the Windows programs that Wine on this machine runs natively: the shipped 32-bit
+# build (i686) where the kernel executes 32-bit x86 code, else the same sources built for 64-bit
+# Windows (x86_64). Some virtual machines run 64-bit user code only; there Wine's 32-bit loader
+# fails with "Exec format error". VELMORA_WINE_ARCH forces the answer. The benchmarks time this
+# build: an emulated run says nothing about speed.
 velmora_wine_arch() {
   if [ -n "${VELMORA_WINE_ARCH:-}" ]; then
     echo "$VELMORA_WINE_ARCH"
@@ -21,4 +22,33 @@ velmora_wine_arch() {
   else
     echo x86_64
   fi
+}
+
+# How the Wine tests and the demo run the shipped 32-bit programs (scripts/wine32.sh):
+#   native  the kernel executes 32-bit code
+#   qemu    through qemu-i386, registered in a binfmt_misc instance private to a user namespace
+#   none    neither works here: the 64-bit build of the same sources runs instead
+# VELMORA_WINE32 forces the answer, so that the emulated route can be tried where 32-bit code also
+# runs natively (a binfmt_misc entry is tried before the kernel's own ELF loader).
+velmora_wine32() {
+  if [ -n "${VELMORA_WINE32:-}" ]; then
+    echo "$VELMORA_WINE32"
+  elif [ "${VELMORA_WINE_ARCH:-}" = x86_64 ]; then
+    echo none
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo native
+  elif VELMORA_WINE32=qemu bash "$VELMORA_ROOT/scripts/wine32.sh" /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo qemu
+  else
+    echo none
+  fi
+}
+
+# velmora_wine32_says ROUTE: one line saying which build the Wine programs are and how they run.
+velmora_wine32_says() {
+  case "$1" in
+    native) echo "the shipped 32-bit build (i686), run natively" ;;
+    qemu) echo "the shipped 32-bit build (i686), run through $(qemu-i386 --version | head -1 | cut -d' ' -f1-3) in a private binfmt_misc instance" ;;
+    *) echo "NOT the shipped build: the 64-bit build (x86_64) of the same sources, since this machine runs no 32-bit code and qemu-i386 10 could not be used here" ;;
+  esac
 }

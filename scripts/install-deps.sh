@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the benchmarks need on a Debian 12 machine, as root:
-# Debian packages (with i386 for 32-bit Wine and a deb-src entry for the source packages), the
-# zh_CN.UTF-8 locale, and liblzma and libjpeg-turbo cross-built for i686-w64-mingw32 (the shipped
-# programs) and x86_64-w64-mingw32 (the same programs for Wine on a machine that cannot execute
-# 32-bit code) into cache prefixes outside the work tree. Every step checks first, so a second run
-# takes a few seconds.
+# Debian packages (with i386 for 32-bit Wine and a deb-src entry for the source packages), qemu-user
+# 10 from bookworm-backports where this machine runs no 32-bit code, the zh_CN.UTF-8 locale, and
+# liblzma and libjpeg-turbo cross-built for i686-w64-mingw32 (the shipped programs) and
+# x86_64-w64-mingw32 (the same programs for Wine where 32-bit code cannot run, and for the
+# benchmarks where it cannot run natively) into cache prefixes outside the work tree. Every step
+# checks first, so a second run takes a few seconds.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -66,6 +67,31 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# Where the kernel executes no 32-bit x86 code, the Wine tests run the shipped 32-bit programs
+# through qemu-i386 10 or later, from bookworm-backports (bookworm's own 7.2 takes about 50 s of
+# CPU to start one Wine process). Only the package with the emulators is installed, not the one
+# that registers them with the system: scripts/wine32.sh registers qemu-i386 in a binfmt_misc
+# instance of its own, which ends with the command it runs.
+install_qemu() {
+  if [ "${VELMORA_WINE32:-}" != qemu ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then return; fi
+  local installed
+  installed=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
+  case "$installed" in 1:1[0-9].* | 1:[2-9][0-9].*) return ;; esac
+  need_root
+  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    cat >/etc/apt/sources.list.d/velmora-backports.sources <<'EOF'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  fi
+  log "installing qemu-user from bookworm-backports: this machine runs no 32-bit code"
+  apt_update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends -t bookworm-backports qemu-user
+}
+
 install_locale() {
   if locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then return; fi
   need_root
@@ -125,6 +151,7 @@ build_libjpeg() { # static, API 62, no SIMD
 
 add_sources
 install_packages
+install_qemu
 install_locale
 for target in "i686-w64-mingw32 $VELMORA_DEPS" "x86_64-w64-mingw32 $VELMORA_DEPS64"; do
   set -- $target

@@ -18,4 +18,10 @@ cmake --build "$VELMORA_BUILD/host-sanitize"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$VELMORA_BUILD/host-sanitize" -L unit --output-on-failure -j "$(nproc)"
 
-ctest --test-dir "$VELMORA_BUILD/host" -L wine --output-on-failure
+status=0
+ctest --test-dir "$VELMORA_BUILD/host" -L wine --output-on-failure || status=$?
+# The last lines say which build of the Windows programs the Wine tests ran, and how.
+route=$(sed -n 's/^VELMORA_WINE32:[A-Z]*=//p' "$VELMORA_BUILD/host/CMakeCache.txt")
+echo "The Wine tests ran $(velmora_wine32_says "$route")."
+[ "$route" != none ] || echo "WARNING: the shipped 32-bit setup was not executed by any test on this machine."
+exit "$status"

@@ -4,14 +4,15 @@
 # Both the X server and the prefix's wineserver are stopped when the calling script exits.
 #
 # VELMORA_WINE_ARCH says which build of the programs runs: i686 (the shipped 32-bit programs) or
-# x86_64 (the same sources built for 64-bit Windows, where this machine cannot execute 32-bit
-# code). wine_start sets, for the scripts' checks:
+# x86_64 (the same sources built for 64-bit Windows); the tests and the demo run under
+# scripts/wine32.sh, which sets it and VELMORA_WINE32, how the 32-bit programs run (native, qemu or
+# none). wine_start says which build runs and how, and sets, for the scripts' checks:
 #   WIN_PROGRAM_FILES   the Program Files folder the programs see ("Program Files (x86)" for i686)
 #   WIN_SYSTEM_DIR      the system folder under drive_c/windows (syswow64 for i686)
 #   WIN_REG_VIEW        the registry view the programs write to, for `reg query` (/reg:32 for i686)
 # and, for x86_64, puts wine, winepath and wineboot first in PATH running Wine's 64-bit loader:
 # Debian's commands start the 32-bit loader whenever it is installed. Unset, VELMORA_WINE_ARCH is
-# what this machine can run.
+# the build this machine runs natively, which is what the benchmarks time.
 
 # shellcheck source=scripts/env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/env.sh"
@@ -30,6 +31,13 @@ wine_start() {
 
   VELMORA_WINE_ARCH=$(velmora_wine_arch)
   export VELMORA_WINE_ARCH
+  if [ -n "${VELMORA_WINE32:-}" ]; then
+    echo "wine: $(velmora_wine32_says "$VELMORA_WINE32")"
+  elif [ "$VELMORA_WINE_ARCH" = i686 ]; then
+    echo "wine: the shipped 32-bit build (i686), run natively"
+  else
+    echo "wine: the 64-bit build (x86_64) of the same sources, run natively: this machine runs no 32-bit code itself"
+  fi
   case "$VELMORA_WINE_ARCH" in
     x86_64)
       WIN_PROGRAM_FILES="Program Files" WIN_SYSTEM_DIR=system32 WIN_REG_VIEW=/reg:64
