@@ -7,8 +7,9 @@
 //   access-check across NAME       holds one client object: walks it, asks for NAME's default
 //                                  action, lets 3 seconds pass and prints the same object's tree
 //                                  again, as a screen reader that keeps the window's object does
-//   access-check events SECONDS    the name, value, state and focus events of the wizard's objects
-//                                  during SECONDS: event|role|name|value|states
+//   access-check events READY STOP the name, value, state, focus and reorder events of the
+//                                  wizard's objects, event|role|name|value|states, from the moment
+//                                  it creates the file READY until the file STOP exists
 // Exit code 0 on success, 1 when the window or the child is not there, 2 on a usage error.
 #include <windows.h>
 #include <oleacc.h>
@@ -175,24 +176,33 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG
   source->Release();
 }
 
+// Lets `ms` milliseconds pass while this thread's messages (and so the event hook) are handled.
+void Pump(DWORD ms) {
+  const DWORD end = GetTickCount() + ms;
+  while (GetTickCount() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+}
+
+bool Exists(const char* file) { return GetFileAttributesA(file) != INVALID_FILE_ATTRIBUTES; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events SECONDS\n");
+    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events READY STOP\n");
     return 2;
   }
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const std::string command = argv[1];
-  if (command == "events" && argc == 3) {
+  if (command == "events" && argc == 4) {
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, 0, 0,
                                          WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
-    const DWORD end = GetTickCount() + DWORD(std::atoi(argv[2]) * 1000);
-    while (GetTickCount() < end) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
+    // The hook is in place: the script may act now. It says when it has seen what it waits for.
+    CloseHandle(CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    while (!Exists(argv[3])) Pump(100);
     UnhookWinEvent(hook);
     return 0;
   }
@@ -220,15 +230,10 @@ int main(int argc, char** argv) {
       if (status == 0 || line.compare(second, wanted.size(), wanted) != 0) return;
       status = object->accDoDefaultAction(Child(id)) == S_OK ? 0 : 1;
     });
-    const DWORD end = GetTickCount() + 3000;
-    while (GetTickCount() < end) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
+    Pump(3000);
     Walk(client, [](IAccessible*, long, const std::string& line) { std::printf("%s\n", line.c_str()); });
   } else {
-    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events SECONDS\n");
+    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events READY STOP\n");
     status = 2;
   }
   client->Release();

@@ -2,8 +2,9 @@
 //   fault-helper hold FILE READY   opens FILE (creating it when missing) for reading and writing
 //                                  without sharing, as a running program holds its own files,
 //                                  then creates READY and keeps FILE open until it is ended
-//   fault-helper message           waits for a message box and prints its texts on one line, in
-//                                  the ANSI code page
+//   fault-helper message [aside]   waits for a message box and prints its texts on one line, in
+//                                  the ANSI code page; with "aside" it first moves the box to the
+//                                  bottom left corner of the screen, off the wizard centred above
 #include <windows.h>
 
 #include <cstdio>
@@ -47,7 +48,7 @@ BOOL CALLBACK CollectText(HWND control, LPARAM result) {
   return TRUE;
 }
 
-int Message() {
+int Message(bool aside) {
   HWND box = nullptr;
   // The box appears once the setup has met the fault; a person would wait for it too.
   for (int i = 0; i < 300 && box == nullptr; ++i) {
@@ -57,6 +58,13 @@ int Message() {
   if (box == nullptr) {
     std::fprintf(stderr, "no message box appeared\n");
     return 1;
+  }
+  if (aside) {
+    RECT work, rect;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(box, &rect);
+    SetWindowPos(box, nullptr, work.left, work.bottom - (rect.bottom - rect.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   std::string text;
   EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
@@ -71,7 +79,8 @@ int Message() {
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2], argv[3]);
-  if (argc == 2 && std::strcmp(argv[1], "message") == 0) return Message();
-  std::fprintf(stderr, "usage: fault-helper hold FILE READY | fault-helper message\n");
+  if (argc == 2 && std::strcmp(argv[1], "message") == 0) return Message(false);
+  if (argc == 3 && std::strcmp(argv[1], "message") == 0 && std::strcmp(argv[2], "aside") == 0) return Message(true);
+  std::fprintf(stderr, "usage: fault-helper hold FILE READY | fault-helper message [aside]\n");
   return 2;
 }

@@ -9,10 +9,13 @@ usage: look_check.py ART_DIR CHECK SHOT [ARGS...]
                                       at LEFT, TOP, its caption over it (grey and white when disabled)
   labels SHOT PICTURE L T R B         text drawn over the page picture inside the box
   plain SHOT PICTURE [L T R B ...]    the page picture shows unchanged outside the boxes
+  page SHOT PICTURE                   the page of that picture shows: the picture unchanged but where
+                                      its page has controls (finish)
   radio SHOT LEFT TOP CELL            the radio strip's CELL in the glyph's middle at LEFT, TOP
   colour SHOT X Y [not] R G B         the pixel is (or is not) this colour
   picture SHOT PICTURE X Y            the pixel shows the page picture (a keyed-out glyph corner)
-  bar SHOT                            prints the progress bar's width; the bar picture's left part
+  bar SHOT [WIDTH]                    prints the progress bar's width (the bar picture's left part
+                                      drawn), and fails unless it is WIDTH when given
   same|differ SHOT OTHER L T R B      the two screenshots agree (or not) inside the box; OTHER is the
                                       name of a screenshot in SHOT's folder
 Exits 1 with a message when a check fails.
@@ -28,6 +31,12 @@ BUTTONS = {  # kind: (file stem, width, height)
 }
 PICTURES = {"welcome": "page-welcome.jpg", "a": "page-a.jpg", "location": "page-location.jpg",
             "finish": "page-finish.jpg"}
+
+# Where the page of a picture has controls: the close button, four check boxes and three buttons.
+CONTROL_BOXES = {
+    "finish": [481, 5, 498, 22, 193, 167, 440, 182, 193, 194, 442, 211, 193, 221, 442, 238, 193, 248, 442, 265,
+               211, 353, 300, 376, 308, 353, 397, 376, 405, 353, 493, 376],
+}
 
 
 class Image:
@@ -109,6 +118,10 @@ def check_plain(art, shot, picture, *boxes):
         fail(f"{len(differ)} pixels differ from the {picture} picture outside the controls, first {differ[:5]}")
 
 
+def check_page(art, shot, picture):
+    check_plain(art, shot, picture, *CONTROL_BOXES[picture])
+
+
 def check_radio(art, shot, left, top, cell):
     strip = Image(os.path.join(art, "radio.bmp"))
     left, top, cell = int(left), int(top), int(cell)
@@ -131,13 +144,15 @@ def check_picture(art, shot, picture, x, y):
         fail(f"pixel ({x}, {y}) is {shot.px(int(x), int(y))}, not the {picture} picture")
 
 
-def check_bar(art, shot):
+def check_bar(art, shot, want=None):
     bar = Image(os.path.join(art, "progress-bar.bmp"))
     left, top = 31, 155
     width = 0
     while width < bar.width and all(shot.px(left + width, top + y) == bar.px(width, y) for y in range(bar.height)):
         width += 1
     print(width)
+    if want is not None and width != int(want):
+        fail(f"the progress bar is {width} pixels wide, not {want}")
 
 
 def compare(shot, other, box):
@@ -153,7 +168,7 @@ def main(argv):
         if compare(shot, Image(other), args[1:]) != (check == "same"):
             fail(f"{argv[3]} and {args[0]} should {'agree' if check == 'same' else 'differ'} in {args[1:]}")
         return
-    checks = {"frame": check_frame, "button": check_button, "labels": check_labels, "plain": check_plain,
+    checks = {"frame": check_frame, "button": check_button, "labels": check_labels, "plain": check_plain, "page": check_page,
               "radio": check_radio, "colour": check_colour, "picture": check_picture, "bar": check_bar}
     checks[check](art, shot, *args)
 

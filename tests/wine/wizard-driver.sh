@@ -25,6 +25,26 @@ fresh_setup() {
   clear_installation
 }
 
+# hold FILE: the fault helper opens FILE (a Windows path) without sharing, as a running program
+# holds its own files, and keeps it open until release_hold; sets HOLD_PID.
+hold() {
+  local ready="$WINEPREFIX/drive_c/fault-helper.ready"
+  rm -f "$ready"
+  wine "$win/tests/win/fault-helper.exe" hold "$1" 'C:\fault-helper.ready' &
+  HOLD_PID=$!
+  for _ in $(seq 300); do
+    [ -f "$ready" ] && return 0
+    sleep 0.2
+  done
+  echo "the helper did not open $1" >&2
+  return 1
+}
+release_hold() { kill "$HOLD_PID" 2>/dev/null || true; wait "$HOLD_PID" 2>/dev/null || true; }
+
+# message_box [aside]: the texts of the message box the setup shows, once it shows, in UTF-8; with
+# aside, the box is first moved off the wizard, so that the page under it can be looked at.
+message_box() { wine "$win/tests/win/fault-helper.exe" message "$@" | tr -d '\r' | iconv -f GBK -t UTF-8; }
+
 # start_setup SETUP.exe: starts it in the background and waits for its window; sets SETUP_PID and
 # the window's X and Y.
 start_setup() {
@@ -39,6 +59,19 @@ start_setup() {
   [ -n "$window" ] || { echo "the wizard window did not appear" >&2; return 1; }
   sleep 1  # let it settle where it was centred
   eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+
+# wait_page PICTURE: waits until the window shows the page of that picture (finish: see
+# look_check.py), as a person waits for the installation to end; fails after five minutes.
+wait_page() {
+  local shot="$WINEPREFIX/../page.png"
+  for _ in $(seq 600); do
+    import -window root -crop "508x395+$X+$Y" +repage "$shot"
+    python3 "$VELMORA_ROOT/tests/wine/look_check.py" "$VELMORA_ROOT/resources/art" page "$shot" "$1" 2>/dev/null && return 0
+    sleep 0.5
+  done
+  echo "the $1 page did not show" >&2
+  return 1
 }
 
 # click LEFT TOP WIDTH HEIGHT [SECONDS]: a click in the middle of a control of the page.
@@ -73,5 +106,5 @@ to_location_page() {
 next_on_welcome() { click 306 355 89 23 2; }
 next_on_features() { click 307 355 89 23; }
 agree_and_next() { click 49 316 353 22; click 307 355 89 23; }
-install_on_location() { click 306 355 89 23 "${1:-8}"; }
+install_on_location() { click 306 355 89 23 "${1:-1}"; }
 finish_on_finish() { click 308 353 89 23 3; }

@@ -33,6 +33,18 @@ has() {
 }
 # has_like PAGE PATTERN: a line of the page's tree matches the extended regular expression.
 has_like() { cut -d'|' -f1-7 "$run/$1.tree" | grep -qE "$2" || { echo "$1: nothing like: $2" >&2; exit 1; }; }
+# until_tree PAGE LINE: reads the tree until it has the line, for a page the wizard shows in its
+# own time; after ten minutes, the failure.
+until_tree() {
+  for _ in $(seq 600); do
+    wine "$check" tree 2>/dev/null | tr -d '\r' >"$run/$1.tree"
+    cut -d'|' -f1-7 "$run/$1.tree" | grep -qxF "$2" && break
+    sleep 1
+  done
+  echo "== $1"
+  cat "$run/$1.tree"
+  has "$1" "$2"
+}
 # act NAME: the default action of the child of that name, as a screen reader's "click".
 act() { wine "$check" do "$1"; sleep "${2:-1}"; }
 
@@ -105,10 +117,17 @@ has location "1|edit|安装目录|$folder|focusable||" \
 has_like location '^1\|edit\|个人文件夹\|C:\\.*\\Velmora\\\|unavailable\|\|$'
 
 # The installation, as a screen reader hears it: the status line's new texts and the bar's values.
-wine "$check" events 25 | tr -d '\r' >"$run/install.events" &
+# The listener is hooked before Install is pressed and listens until the finish page is read.
+rm -f "$WINEPREFIX/drive_c/events."*
+wine "$check" events 'C:\events.ready' 'C:\events.stop' | tr -d '\r' >"$run/install.events" &
 events=$!
-sleep 3
+until [ -f "$WINEPREFIX/drive_c/events.ready" ]; do
+  kill -0 "$events" 2>/dev/null || { echo "the event listener ended before it was hooked" >&2; exit 1; }
+  sleep 0.2
+done
 act '安装(I)' 1
+until_tree finish '1|button|完成(F)||focusable|Alt+F|按下'
+touch "$WINEPREFIX/drive_c/events.stop"
 wait "$events"
 # Events are handled after they happen, when the wizard next lets messages run (the steps after
 # the copy run without), so each names the status line or the bar, read as it is by then.
@@ -123,7 +142,6 @@ if grep -vqE '^(name\|text|value\|progressbar|reorder\|client|state\||focus\|)' 
   exit 1
 fi
 
-tree finish
 has finish '1|checkbox|运行 OrmundVelmora 软件||checked,focusable||取消选中' \
   '1|checkbox|在快速启动栏创建快捷方式||checked,focusable||取消选中' \
   '1|button|完成(F)||focusable|Alt+F|按下'

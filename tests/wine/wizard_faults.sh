@@ -14,7 +14,6 @@ wine_start "$work"
 
 run="$work/wizard-faults"
 fresh_setup "$run"
-helper="$win/tests/win/fault-helper.exe"
 setup="$run/VelmoraSetup.exe"
 installed=$(installed_folder)
 
@@ -55,11 +54,11 @@ install() {
 # wizard rolls back and ends.
 fails_with() {
   local shown
-  shown=$(wine "$helper" message | iconv -f GBK -t UTF-8)
+  shown=$(message_box)
   echo "$shown" | grep -qF "(error code $1)" || fail "expected error $1, saw: $shown"
   echo "   shown: $shown"
   answer Return
-  shown=$(wine "$helper" message | iconv -f GBK -t UTF-8)
+  shown=$(message_box)
   echo "$shown" | grep -qF "确认退出安装程序？" || fail "expected the install-time question, saw: $shown"
   answer Return
   setup_ended 15 || fail "the wizard did not end after the rollback"
@@ -109,13 +108,7 @@ nothing_left
 echo "== the product file held open by another program (error 8003)"
 clean
 mkdir -p "$installed"
-rm -f "$WINEPREFIX/drive_c/fault-helper.ready"
-wine "$helper" hold "$(installed_windows)DeskClient.exe" 'C:\fault-helper.ready' &
-for _ in $(seq 100); do
-  [ -f "$WINEPREFIX/drive_c/fault-helper.ready" ] && break
-  sleep 0.2
-done
-[ -f "$WINEPREFIX/drive_c/fault-helper.ready" ] || fail "the helper did not open the product file"
+hold "$(installed_windows)DeskClient.exe" || fail "the helper did not open the product file"
 install "$setup"
 fails_with 8003
 nothing_left DeskClient.exe

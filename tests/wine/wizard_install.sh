@@ -29,7 +29,8 @@ shot features
 next_on_features
 agree_and_next
 shot location
-install_on_location    # extraction and the post-install steps
+install_on_location
+wait_page finish       # after the extraction and the post-install steps
 shot finish
 finish_on_finish
 setup_ended 10 || { echo "the wizard did not end after Finish" >&2; exit 1; }

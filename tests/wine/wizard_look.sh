@@ -36,6 +36,21 @@ visual_styles() {
 # shot NAME: the window's rectangle as NAME.png.
 shot() { import -window root -crop 508x395+$X+$Y +repage "$run/$1.png"; }
 check() { python3 "$here/look_check.py" "$art" "$1" "$run/$2.png" "${@:3}"; }
+# settled NAME CHECK [ARGS...]: shoots NAME until the check passes on a picture that the next shot
+# shows unchanged, for a state that the wizard reaches in its own time and then keeps (a page, a
+# repaint); after a minute, the check's failure.
+settled() {
+  local name=$1 kind=$2 seen="" now
+  shift 2
+  for _ in $(seq 120); do
+    shot "$name"
+    now=$(convert "$run/$name.png" rgb:- | md5sum)
+    if [ "$now" = "$seen" ] && check "$kind" "$name" "$@" >/dev/null 2>&1; then return 0; fi
+    seen=$now
+    sleep 0.5
+  done
+  check "$kind" "$name" "$@"
+}
 # point LEFT TOP: the pointer at a place of the window; away: over an empty part of the picture.
 point() { xdotool mousemove $((X + $1)) $((Y + $2)); sleep "${3:-0.6}"; }
 away() { point 120 380; }
@@ -151,24 +166,22 @@ check colour location-rb2 39 289 255 255 255        # and the personal folder's 
 key Up; shot location-rb1
 check radio location-rb1 35 237 1
 
-echo "== progress and finish"
-# No pause after the key: the demo product installs in a second or two, and the full bar shows only
-# from 99 % until the finish page replaces it.
+echo "== progress: the full bar, with the installation held where it copies midas.dll"
+# A program holding the system folder's midas.dll stops the installation after its last entry,
+# under the copy's message box, until the box is answered: the full bar stays on the screen.
+hold 'C:\windows\system32\midas.dll'
 xdotool key alt+i
-width=0
-for i in $(seq 40); do
-  shot progress
-  width=$(check bar progress)
-  widths="${widths:-} $width"
-  [ "$width" = 461 ] && break
-  sleep 0.2
-done
-[ "$width" = 461 ] || { echo "the bar did not reach its picture's full width ($width)" >&2; exit 1; }
-echo "bar widths seen:$widths"
-sleep 4; shot finish
-# Only the picture, the close button, four check boxes and three buttons: no label text.
-check plain finish finish 481 5 498 22  193 167 440 182  193 194 442 211  193 221 442 238  193 248 442 265 \
-  211 353 300 376  308 353 397 376  405 353 493 376
+shown=$(message_box aside)
+echo "$shown" | grep -qF 'midas.dll" 失败，请关闭其他程序后重试。' || { echo "expected the midas.dll box, saw: $shown" >&2; exit 1; }
+settled progress bar 461
+release_hold
+answer Return          # the information box's OK; then the same text asks Retry or Cancel
+shown=$(message_box)
+echo "$shown" | grep -qF 'midas.dll" 失败' || { echo "expected the Retry question, saw: $shown" >&2; exit 1; }
+answer Return          # Retry: the file is free now; the post-install steps follow
+# The finish page: only the picture, the close button, four check boxes and three buttons, no label
+# text.
+settled finish page finish
 check button finish wide up 308 353
 # ch1's standard glyph at (193, 169), checked: classic with a black mark, or the theme's.
 if [ "$styles" = off ]; then
@@ -188,11 +201,12 @@ setup_ended 15 || { echo "the wizard did not end after Alt+F" >&2; exit 1; }
 
 echo "== environment check: the installation just made is found, and the page waits under the question"
 start_setup "$setup"
-key alt+n; sleep 1; shot environment
-check labels environment a 38 43 200 60                # the page heading over picture A
-check button environment wide disabled 214 357
-check button environment wide disabled 310 357
-check button environment cancel up 406 357
+key alt+n
+message_box aside >/dev/null   # the question of the earlier installation, moved off the page
+settled environment labels a 38 43 200 60              # the page heading over picture A
+settled environment button wide disabled 214 357
+settled environment button wide disabled 310 357
+settled environment button cancel up 406 357
 answer Escape                                          # No: the program ends
 setup_ended 10 || { echo "the wizard did not end after No" >&2; exit 1; }
 echo "installed with the keyboard alone; screenshots in $run"

@@ -56,6 +56,7 @@ next_on_welcome
 next_on_features
 agree_and_next
 install_on_location
+wait_page finish || fail "the first installation did not reach the finish page"
 click 193 167 247 15      # finish: do not start the product
 finish_on_finish
 setup_ended 10 || fail "the first installation did not end"
@@ -96,8 +97,12 @@ start_setup "$run/Damaged.exe"
 next_on_welcome
 next_on_features
 agree_and_next
-install_on_location 3     # error 8004
+install_on_location
+shown=$(message_box)
+echo "$shown" | grep -qF "(error code 8004)" || fail "expected error 8004, saw: $shown"
 answer Return             # its OK; then the close question
+shown=$(message_box)
+echo "$shown" | grep -qF "确认退出安装程序？" || fail "expected the install-time question, saw: $shown"
 answer n                  # No: the wizard stays on the progress page
 kill -0 "$SETUP_PID" 2>/dev/null || fail "the wizard ended after answering No"
 [ -z "$(reg_value "$app_key" AppPath)" ] || fail "post-install steps ran after a failed extraction"
@@ -127,8 +132,22 @@ start_setup "$run/Big.exe"
 next_on_welcome
 next_on_features
 agree_and_next
-install_on_location 2      # extraction is under way
-click 406 357 88 23 0      # progress: Cancel, answered while the engine works
+install_on_location 0
+# The installation is held where extraction is under way: the setup is stopped as soon as the first
+# data file is there, and the Cancel click waits in its queue until it goes on. The close question
+# then comes at the engine's next message point and holds the installation until it is answered.
+for _ in $(seq 3000); do
+  [ -f "$installed/data/part000.dat" ] && break
+  sleep 0.1
+done
+kill -STOP "$SETUP_PID"
+click 406 357 88 23 0      # progress: Cancel
+kill -CONT "$SETUP_PID"
+shown=$(message_box)
+echo "$shown" | grep -qF "确认退出安装程序？" || fail "expected the install-time question, saw: $shown"
+written=$(find "$installed/data" -name 'part*.dat' ! -path "$installed/$last" | wc -l)
+[ "$written" -ge 1 ] && [ "$written" -lt 399 ] || fail "the question came with $written of 399 data files written"
+echo "   the question came with $written of 399 data files written"
 answer Return              # Yes: roll back
 setup_ended 15 || fail "the wizard did not end after cancelling"
 [ "$(cat "$installed/$last" 2>/dev/null)" = mine ] || fail "the user's file at $last did not survive the cancel"
