@@ -36,20 +36,23 @@ finish_on_finish
 setup_ended 10 || { echo "the wizard did not end after Finish" >&2; exit 1; }
 
 installed=$(installed_folder)
+fail() { echo "$1" >&2; exit 1; }
 for file in DeskClient.exe Remover.exe LiveUpdater.exe midas.dll Station.ini install.log "文档/用户手册.txt"; do
-  [ -f "$installed/$file" ] || { echo "not installed: $file" >&2; exit 1; }
+  [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 diff <(cd "$win/demo/product" && find . -type f | sort) <(cd "$installed" && find . -type f ! -name install.log ! -name '*.done' | sort)
 # A 32-bit program on a 64-bit system: its system folder is the 32-bit one, its Program Files
-# folder "Program Files (x86)"; a 64-bit build sees the native ones.
+# folder "Program Files (x86)", its HKLM\SOFTWARE the 32-bit registry view; a 64-bit build sees the
+# native ones.
 folder=$(installed_windows)
-grep -qF "path=$folder" "$installed/Station.ini"
-[ -f "$drive_c/windows/$WIN_SYSTEM_DIR/midas.dll" ]
-reg_value "$app_key" AppPath | grep -qF "$folder"
-reg_value "$uninstall_key" UninstallString | grep -qF "${folder}Remover.exe"
-reg_value 'HKCU\Software\VelmoraDemo\midas' Registered | grep -q 1
+grep -qF "path=$folder" "$installed/Station.ini" || fail "Station.ini does not name $folder"
+[ -f "$drive_c/windows/$WIN_SYSTEM_DIR/midas.dll" ] || fail "midas.dll is not in windows/$WIN_SYSTEM_DIR"
+reg_value "$app_key" AppPath | grep -qF "$folder" || fail "no AppPath $folder"
+reg_value "$uninstall_key" UninstallString | grep -qF "${folder}Remover.exe" ||
+  fail "no uninstall entry naming ${folder}Remover.exe in the registry view $WIN_REG_VIEW"
+reg_value 'HKCU\Software\VelmoraDemo\midas' Registered | grep -q 1 || fail "midas.dll was not registered"
 log=$(iconv -f GBK -t UTF-8 "$installed/install.log" | tr -d '\r')
-echo "$log" | grep -qF "File=${folder}DeskClient.exe"
-echo "$log" | tail -1 | grep -q '^Dir=.*Velmora\\$'
-[ "$(echo "$log" | grep -c '\.lnk$')" = 5 ]
+echo "$log" | grep -qF "File=${folder}DeskClient.exe" || fail "install.log does not list ${folder}DeskClient.exe"
+echo "$log" | tail -1 | grep -q '^Dir=.*Velmora\\$' || fail "install.log does not end with the folder"
+[ "$(echo "$log" | grep -c '\.lnk$')" = 5 ] || fail "install.log does not list five shortcuts"
 echo "signed setup installed through all seven pages: $(echo "$log" | grep -c '^File=') files and links logged"
