@@ -9,6 +9,22 @@ export VELMORA_ROOT
 : "${VELMORA_BUILD:=$VELMORA_ROOT/build}"
 export VELMORA_BUILD
 
+# Whether the kernel itself executes 32-bit x86 programs: Wine's 32-bit loader starts. Where an
+# emulator is registered machine-wide for i386 programs (a binfmt_misc entry with their ELF magic),
+# that alone would make the loader start, emulated; there the loader is tried in a user namespace
+# with a binfmt_misc instance of its own, empty, so that only the kernel's own loader is left.
+velmora_native32() {
+  local entry
+  for entry in /proc/sys/fs/binfmt_misc/*; do
+    [ -f "$entry" ] && head -1 "$entry" 2>/dev/null | grep -qx enabled &&
+      grep -Eq '^magic 7f454c460101[0-9a-f]{20}0[23]000300$' "$entry" || continue
+    unshare --user --map-root-user --mount sh -c \
+      'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc && exec /usr/lib/wine/wine --version' >/dev/null 2>&1
+    return
+  done
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 # The build of the Windows programs that Wine on this machine runs natively: the shipped 32-bit
 # build (i686) where the kernel executes 32-bit x86 code, else the same sources built for 64-bit
 # Windows (x86_64). Some virtual machines run 64-bit user code only; there Wine's 32-bit loader
@@ -17,7 +33,7 @@ export VELMORA_BUILD
 velmora_wine_arch() {
   if [ -n "${VELMORA_WINE_ARCH:-}" ]; then
     echo "$VELMORA_WINE_ARCH"
-  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  elif velmora_native32; then
     echo i686
   else
     echo x86_64
@@ -29,13 +45,17 @@ velmora_wine_arch() {
 #   qemu    through qemu-i386, registered in a binfmt_misc instance private to a user namespace
 #   none    neither works here: the 64-bit build of the same sources runs instead
 # VELMORA_WINE32 forces the answer, so that the emulated route can be tried where 32-bit code also
-# runs natively (a binfmt_misc entry is tried before the kernel's own ELF loader).
+# runs natively (a binfmt_misc entry is tried before the kernel's own ELF loader). It is read when
+# build.sh configures the test tree (so by test.sh and demo.sh too), not by ctest itself.
 velmora_wine32() {
   if [ -n "${VELMORA_WINE32:-}" ]; then
-    echo "$VELMORA_WINE32"
+    case "$VELMORA_WINE32" in
+      native | qemu | none) echo "$VELMORA_WINE32" ;;
+      *) echo "VELMORA_WINE32 is '$VELMORA_WINE32'; it takes native, qemu or none" >&2; return 1 ;;
+    esac
   elif [ "${VELMORA_WINE_ARCH:-}" = x86_64 ]; then
     echo none
-  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  elif velmora_native32; then
     echo native
   elif VELMORA_WINE32=qemu bash "$VELMORA_ROOT/scripts/wine32.sh" /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo qemu

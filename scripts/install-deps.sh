@@ -73,12 +73,12 @@ install_packages() {
 # that registers them with the system: scripts/wine32.sh registers qemu-i386 in a binfmt_misc
 # instance of its own, which ends with the command it runs.
 install_qemu() {
-  if [ "${VELMORA_WINE32:-}" != qemu ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then return; fi
+  if [ "${VELMORA_WINE32:-}" != qemu ] && velmora_native32; then return; fi
   local installed
-  installed=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
-  case "$installed" in 1:1[0-9].* | 1:[2-9][0-9].*) return ;; esac
+  installed=$(dpkg-query -W -f='${Status} ${Version}' qemu-user 2>/dev/null || true)
+  case "$installed" in "install ok installed 1:1"[0-9].* | "install ok installed 1:"[2-9][0-9].*) return ;; esac
   need_root
-  if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  if ! grep -rqsE '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     cat >/etc/apt/sources.list.d/velmora-backports.sources <<'EOF'
 Types: deb
 URIs: http://deb.debian.org/debian

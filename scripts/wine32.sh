@@ -32,19 +32,20 @@ register_qemu() {
 if [ "${1:-}" = --in-namespace ]; then
   shift
   register_qemu || { echo "wine32: cannot register qemu-i386 in a private binfmt_misc instance" >&2; exit 1; }
-  export VELMORA_WINE32=qemu VELMORA_WINE_ARCH=i686
+  export VELMORA_WINE32=qemu VELMORA_WINE_ROUTE=qemu VELMORA_WINE_ARCH=i686
   exec "$@"
 fi
 
 route=$(velmora_wine32)
-export VELMORA_WINE32=$route
+# VELMORA_WINE_ROUTE tells the Wine scripts (tests/wine/wine-env.sh) how they were started.
+export VELMORA_WINE32=$route VELMORA_WINE_ROUTE=$route
 case "$route" in
   native)
     export VELMORA_WINE_ARCH=i686
     exec "$@"
     ;;
   qemu)
-    # --kill-child: when the namespace's first process dies, so does what it left running.
+    # --kill-child: when unshare is ended (a test's timeout), the command it started goes too.
     exec unshare --user --map-root-user --mount --fork --kill-child bash "$0" --in-namespace "$@"
     ;;
   *)

@@ -4,9 +4,10 @@
 //   access-check tree              the client object and its children, one line each:
 //                                  depth|role|name|value|states|shortcut|default action|left,top,width,height
 //   access-check do NAME           the default action of the child whose name is NAME (UTF-8)
-//   access-check across NAME       holds one client object: walks it, asks for NAME's default
-//                                  action, lets 3 seconds pass and prints the same object's tree
-//                                  again, as a screen reader that keeps the window's object does
+//   access-check across NAME UNTIL holds one client object: walks it, asks for NAME's default
+//                                  action, walks the same object again until a child is named
+//                                  UNTIL (a minute at most) and prints that tree, as a screen
+//                                  reader that keeps the window's object does
 //   access-check events READY STOP the name, value, state, focus and reorder events of the
 //                                  wizard's objects, event|role|name|value|states, from the moment
 //                                  it creates the file READY until the file STOP exists
@@ -192,7 +193,7 @@ bool Exists(const char* file) { return GetFileAttributesA(file) != INVALID_FILE_
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events READY STOP\n");
+    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME UNTIL | events READY STOP\n");
     return 2;
   }
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -222,7 +223,7 @@ int main(int argc, char** argv) {
       status = object->accDoDefaultAction(Child(id)) == S_OK ? 0 : 1;
     });
     if (status != 0) std::fprintf(stderr, "access-check: no default action for %s\n", name.c_str());
-  } else if (command == "across" && argc == 3) {
+  } else if (command == "across" && argc == 4) {
     status = 1;
     const std::string wanted = "|" + Argument(2) + "|";
     Walk(client, [&](IAccessible* object, long id, const std::string& line) {
@@ -230,10 +231,17 @@ int main(int argc, char** argv) {
       if (status == 0 || line.compare(second, wanted.size(), wanted) != 0) return;
       status = object->accDoDefaultAction(Child(id)) == S_OK ? 0 : 1;
     });
-    Pump(3000);
-    Walk(client, [](IAccessible*, long, const std::string& line) { std::printf("%s\n", line.c_str()); });
+    // The page changes in the wizard's own time (a timer runs the environment check first).
+    const std::string until = "|" + Argument(3) + "|";
+    std::string tree;
+    for (int i = 0; i < 300 && tree.find(until) == std::string::npos; ++i) {
+      if (i > 0) Pump(200);
+      tree.clear();
+      Walk(client, [&](IAccessible*, long, const std::string& line) { tree += line + "\n"; });
+    }
+    std::fputs(tree.c_str(), stdout);
   } else {
-    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME | events READY STOP\n");
+    std::fprintf(stderr, "usage: access-check tree | do NAME | across NAME UNTIL | events READY STOP\n");
     status = 2;
   }
   client->Release();

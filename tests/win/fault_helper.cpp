@@ -3,11 +3,21 @@
 //                                  without sharing, as a running program holds its own files,
 //                                  then creates READY and keeps FILE open until it is ended
 //   fault-helper message [aside]   waits for a message box and prints its texts on one line, in
-//                                  the ANSI code page; with "aside" it first moves the box to the
-//                                  bottom left corner of the screen, off the wizard centred above
+//                                  the ANSI code page, its buttons' captions last in brackets;
+//                                  with "aside" it first moves the box to the bottom left corner
+//                                  of the screen, off the wizard centred above
+//   fault-helper box               waits for a message box and prints its window handle
+//   fault-helper gone HANDLE       waits until that box is closed, so that the next box looked at
+//                                  is not one still on its way out
+//   fault-helper tips              keeps every tooltip of the setup shown for as long as the pointer
+//                                  stays (the longest delay a tooltip takes), so that it can be
+//                                  looked at when it has settled
 #include <windows.h>
+#include <commctrl.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -37,28 +47,63 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM result) {
   return FALSE;
 }
 
-// The box's static texts (its message; the icon's static has none), joined by spaces.
+// The box's texts of one class, joined by spaces: its message (the icon's static has none) or its
+// buttons' captions.
+struct Texts {
+  const char* className;
+  std::string joined;
+};
 BOOL CALLBACK CollectText(HWND control, LPARAM result) {
+  Texts& texts = *reinterpret_cast<Texts*>(result);
   char text[1024];
-  if (IsClass(control, "Static") && GetWindowTextA(control, text, sizeof text) > 0) {
-    std::string& all = *reinterpret_cast<std::string*>(result);
-    if (!all.empty()) all += ' ';
-    all += text;
+  if (IsClass(control, texts.className) && IsWindowVisible(control) && GetWindowTextA(control, text, sizeof text) > 0) {
+    if (!texts.joined.empty()) texts.joined += ' ';
+    texts.joined += text;
   }
   return TRUE;
 }
 
-int Message(bool aside) {
+// The box appears once the setup has met the fault; a person would wait for it too.
+HWND WaitForMessageBox() {
   HWND box = nullptr;
-  // The box appears once the setup has met the fault; a person would wait for it too.
-  for (int i = 0; i < 300 && box == nullptr; ++i) {
+  for (int i = 0; i < 600 && box == nullptr; ++i) {
     EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
     if (box == nullptr) Sleep(100);
   }
-  if (box == nullptr) {
-    std::fprintf(stderr, "no message box appeared\n");
-    return 1;
+  if (box == nullptr) std::fprintf(stderr, "no message box appeared\n");
+  return box;
+}
+
+int Box() {
+  HWND box = WaitForMessageBox();
+  if (box == nullptr) return 1;
+  std::printf("%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(box)));
+  return 0;
+}
+
+int Gone(const char* handle) {
+  HWND box = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoul(handle, nullptr, 16)));
+  for (int i = 0; i < 600; ++i) {
+    if (!IsWindow(box) || !IsWindowVisible(box)) return 0;
+    Sleep(100);
   }
+  std::fprintf(stderr, "the message box %s is still there\n", handle);
+  return 1;
+}
+
+BOOL CALLBACK HoldTip(HWND window, LPARAM) {
+  if (IsClass(window, "tooltips_class32")) SendMessageA(window, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(32767, 0));
+  return TRUE;
+}
+
+int Tips() {
+  EnumWindows(HoldTip, 0);
+  return 0;
+}
+
+int Message(bool aside) {
+  HWND box = WaitForMessageBox();
+  if (box == nullptr) return 1;
   if (aside) {
     RECT work, rect;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
@@ -66,8 +111,10 @@ int Message(bool aside) {
     SetWindowPos(box, nullptr, work.left, work.bottom - (rect.bottom - rect.top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  std::string text;
-  EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+  Texts message{"Static", {}}, buttons{"Button", {}};
+  EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&message));
+  EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&buttons));
+  std::string text = message.joined + " [" + buttons.joined + "]";
   for (char& c : text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
@@ -80,7 +127,10 @@ int Message(bool aside) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2], argv[3]);
   if (argc == 2 && std::strcmp(argv[1], "message") == 0) return Message(false);
+  if (argc == 2 && std::strcmp(argv[1], "box") == 0) return Box();
+  if (argc == 3 && std::strcmp(argv[1], "gone") == 0) return Gone(argv[2]);
+  if (argc == 2 && std::strcmp(argv[1], "tips") == 0) return Tips();
   if (argc == 3 && std::strcmp(argv[1], "message") == 0 && std::strcmp(argv[2], "aside") == 0) return Message(true);
-  std::fprintf(stderr, "usage: fault-helper hold FILE READY | fault-helper message [aside]\n");
+  std::fprintf(stderr, "usage: fault-helper hold FILE READY | message [aside] | box | gone HANDLE | tips\n");
   return 2;
 }

@@ -5,7 +5,7 @@
 #
 # VELMORA_WINE_ARCH says which build of the programs runs: i686 (the shipped 32-bit programs) or
 # x86_64 (the same sources built for 64-bit Windows); the tests and the demo run under
-# scripts/wine32.sh, which sets it and VELMORA_WINE32, how the 32-bit programs run (native, qemu or
+# scripts/wine32.sh, which sets it and VELMORA_WINE_ROUTE, how the 32-bit programs run (native, qemu or
 # none). wine_start says which build runs and how, and sets, for the scripts' checks:
 #   WIN_PROGRAM_FILES   the Program Files folder the programs see ("Program Files (x86)" for i686)
 #   WIN_SYSTEM_DIR      the system folder under drive_c/windows (syswow64 for i686)
@@ -31,8 +31,8 @@ wine_start() {
 
   VELMORA_WINE_ARCH=$(velmora_wine_arch)
   export VELMORA_WINE_ARCH
-  if [ -n "${VELMORA_WINE32:-}" ]; then
-    echo "wine: $(velmora_wine32_says "$VELMORA_WINE32")"
+  if [ -n "${VELMORA_WINE_ROUTE:-}" ]; then
+    echo "wine: $(velmora_wine32_says "$VELMORA_WINE_ROUTE")"
   elif [ "$VELMORA_WINE_ARCH" = i686 ]; then
     echo "wine: the shipped 32-bit build (i686), run natively"
   else

@@ -61,24 +61,34 @@ start_setup() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
 }
 
-# wait_page PICTURE: waits until the window shows the page of that picture (finish: see
-# look_check.py), as a person waits for the installation to end; fails after five minutes.
-wait_page() {
+# look_until CHECK ARGS...: waits until a shot of the window passes that check of look_check.py
+# (a page, a label's text, a colour), as a person waits for what they are about to click; fails
+# after five minutes. wait_page PICTURE: until the window shows the page of that picture (finish:
+# see look_check.py).
+look_until() {
   local shot="$WINEPREFIX/../page.png"
   for _ in $(seq 600); do
     import -window root -crop "508x395+$X+$Y" +repage "$shot"
-    python3 "$VELMORA_ROOT/tests/wine/look_check.py" "$VELMORA_ROOT/resources/art" page "$shot" "$1" 2>/dev/null && return 0
+    python3 "$VELMORA_ROOT/tests/wine/look_check.py" "$VELMORA_ROOT/resources/art" "$1" "$shot" "${@:2}" 2>/dev/null &&
+      return 0
     sleep 0.5
   done
-  echo "the $1 page did not show" >&2
+  echo "the window never passed: look_check $*" >&2
   return 1
 }
+wait_page() { look_until page "$1"; }
 
 # click LEFT TOP WIDTH HEIGHT [SECONDS]: a click in the middle of a control of the page.
 click() { xdotool mousemove $((X + $1 + $3 / 2)) $((Y + $2 + $4 / 2)) click 1; sleep "${5:-1}"; }
 
-# answer KEY: presses a key in the message box that has the focus (Return: the default button).
-answer() { sleep 1; xdotool key "$1"; sleep 1; }
+# answer KEY: waits for the setup's message box, presses a key in it (Return: the default button)
+# and waits until it has closed, so that whatever is looked at next is not that box on its way out.
+answer() {
+  local box
+  box=$(wine "$win/tests/win/fault-helper.exe" box | tr -d '\r')
+  xdotool key "$1"
+  wine "$win/tests/win/fault-helper.exe" gone "$box"
+}
 
 # setup_ended [SECONDS]: whether the setup process ended within the time.
 setup_ended() {
@@ -102,9 +112,11 @@ to_location_page() {
   agree_and_next
 }
 
-# The pages' buttons, by the places of their controls.
-next_on_welcome() { click 306 355 89 23 2; }
-next_on_features() { click 307 355 89 23; }
-agree_and_next() { click 49 316 353 22; click 307 355 89 23; }
+# The pages' buttons, by the places of their controls. Each waits for the page it leads to, found
+# by what only that page draws: the features page's first feature title, the licence's agreement
+# check box, the location page's white folder edit.
+next_on_welcome() { click 306 355 89 23 0; look_until labels a 26 114 190 130; }
+next_on_features() { click 307 355 89 23 0; look_until labels a 49 316 300 338; }
+agree_and_next() { click 49 316 353 22; click 307 355 89 23 0; look_until colour 36 127 255 255 255; }
 install_on_location() { click 306 355 89 23 "${1:-1}"; }
 finish_on_finish() { click 308 353 89 23 3; }

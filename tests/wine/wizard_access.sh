@@ -46,7 +46,7 @@ until_tree() {
   has "$1" "$2"
 }
 # act NAME: the default action of the child of that name, as a screen reader's "click".
-act() { wine "$check" do "$1"; sleep "${2:-1}"; }
+act() { wine "$check" do "$1"; }
 
 tree welcome
 has welcome '0|client|Velmora安装向导||focused||' \
@@ -65,17 +65,15 @@ if wine "$check" do '上一步(P)' 2>/dev/null; then echo "a disabled Back acted
 # Cancel asks its question; the request returns at once, and while the question is open nothing
 # underneath takes a default action. No keeps the wizard where it was.
 timeout 20 wine "$check" do '取消(C)' || { echo "Cancel's default action did not return" >&2; exit 1; }
-sleep 1
+message_box >/dev/null  # the question is up
 tree under-question
 has under-question '1|button|下一步(N)||unavailable|Alt+N|'
 if wine "$check" do '下一步(N)' 2>/dev/null; then echo "Next acted under the question box" >&2; exit 1; fi
 answer n
-tree welcome-again
-has welcome-again '1|button|下一步(N)||focusable|Alt+N|按下'
+until_tree welcome-again '1|button|下一步(N)||focusable|Alt+N|按下'
 
 # A screen reader keeps the window's object across Next: it reads the new page through it.
-wine "$check" across '下一步(N)' | tr -d '\r' >"$run/features.tree"
-sleep 2  # the environment check runs 500 ms after Next and shows the features
+wine "$check" across '下一步(N)' '软件功能介绍' | tr -d '\r' >"$run/features.tree"
 echo "== features, through the object held across Next"
 cat "$run/features.tree"
 grep -qF '|text|软件功能介绍|' "$run/features.tree" || { echo "the held object still lists the old page" >&2; exit 1; }
@@ -84,14 +82,13 @@ has features '1|text|软件功能介绍||||' '1|text|强大的金币库存管理
   '1|text|，支持5173，淘宝以及百川等B2B网站的自动列表，拥有强力||||'
 
 act '下一步(N)'
-tree licence
+until_tree licence '1|button|下一步(N)||unavailable|Alt+N|'
 has_like licence '^1\|edit\|软件安装协议\|1、.*\\n\\n2、.*\|readonly,focusable\|\|$'
 has licence '1|checkbox|我已阅读并同意Velmora软件许可协议||focusable||选中' \
   '1|button|下一步(N)||unavailable|Alt+N|'
 act '我已阅读并同意Velmora软件许可协议'
-tree licence-agreed
-has licence-agreed '1|checkbox|我已阅读并同意Velmora软件许可协议||checked,focusable||取消选中' \
-  '1|button|下一步(N)||focusable|Alt+N|按下'
+until_tree licence-agreed '1|checkbox|我已阅读并同意Velmora软件许可协议||checked,focusable||取消选中'
+has licence-agreed '1|button|下一步(N)||focusable|Alt+N|按下'
 # A control disabled while it holds the focus hands the focus on, or Tab would reach nothing: Next,
 # focused from the keyboard (Shift+Tab from the window reaches Cancel, then Next), is disabled by
 # unticking the agreement through the interface.
@@ -99,15 +96,15 @@ xdotool key shift+Tab
 sleep 0.5
 xdotool key shift+Tab
 sleep 0.5
-tree licence-next-focused
-has licence-next-focused '1|button|下一步(N)||focused,focusable|Alt+N|按下'
+until_tree licence-next-focused '1|button|下一步(N)||focused,focusable|Alt+N|按下'
 act '我已阅读并同意Velmora软件许可协议'
-tree licence-unticked
-has licence-unticked '1|button|下一步(N)||unavailable|Alt+N|' '1|button|取消(C)||focused,focusable|Alt+C|按下'
+until_tree licence-unticked '1|button|取消(C)||focused,focusable|Alt+C|按下'
+has licence-unticked '1|button|下一步(N)||unavailable|Alt+N|'
 act '我已阅读并同意Velmora软件许可协议'
+until_tree licence-ticked-again '1|button|下一步(N)||focusable|Alt+N|按下'
 
 act '下一步(N)'
-tree location
+until_tree location '1|button|安装(I)||focusable|Alt+I|按下'
 folder=$(installed_windows)
 has location "1|edit|安装目录|$folder|focusable||" \
   '1|radio|保存到安装目录下||checked,focusable||选中' \
@@ -125,7 +122,7 @@ until [ -f "$WINEPREFIX/drive_c/events.ready" ]; do
   kill -0 "$events" 2>/dev/null || { echo "the event listener ended before it was hooked" >&2; exit 1; }
   sleep 0.2
 done
-act '安装(I)' 1
+act '安装(I)'
 until_tree finish '1|button|完成(F)||focusable|Alt+F|按下'
 touch "$WINEPREFIX/drive_c/events.stop"
 wait "$events"
@@ -145,7 +142,7 @@ fi
 has finish '1|checkbox|运行 OrmundVelmora 软件||checked,focusable||取消选中' \
   '1|checkbox|在快速启动栏创建快捷方式||checked,focusable||取消选中' \
   '1|button|完成(F)||focusable|Alt+F|按下'
-act '完成(F)' 3
+act '完成(F)'
 setup_ended 10 || { echo "Finish through the interface did not end the wizard" >&2; exit 1; }
 [ -f "$(installed_folder)/DeskClient.exe" ]
 echo "every page read and operated through the accessibility interface"

@@ -63,9 +63,9 @@ setup_ended 10 || fail "the first installation did not end"
 [ -f "$installed/DeskClient.exe" ] || fail "the first installation installed nothing"
 
 start_setup "$setup"
-next_on_welcome           # the check finds the uninstall entry and asks
+click 306 355 89 23 0     # welcome: Next; the check finds the uninstall entry and asks
 answer Return             # Yes: the uninstaller runs and reports back; the check runs again
-sleep 4
+look_until labels a 26 114 190 130 || fail "the features page did not follow the uninstaller"
 import -window root "$run/after-uninstall.png"
 [ -z "$(reg_value "$uninstall_key" UninstallString)" ] || fail "the uninstall entry is still there"
 [ -z "$(reg_value "$app_key" AppPath)" ] || fail "the application key is still there"
@@ -77,9 +77,12 @@ setup_ended 10 || fail "the wizard did not end after quitting"
 echo "== a running product blocks the way until given up"
 clean
 wine "$win/demo/product/DeskClient.exe" &
-sleep 3
+for _ in $(seq 150); do
+  xdotool search --onlyvisible --name "Velmora 客户端" >/dev/null 2>&1 && break
+  sleep 0.2
+done
 start_setup "$setup"
-next_on_welcome           # the window scan finds the product: Retry or Cancel
+click 306 355 89 23 0     # welcome: Next; the window scan finds the product: Retry or Cancel
 answer Escape             # Cancel: the program ends
 setup_ended 10 || fail "the wizard did not end after Cancel"
 wineserver -k >/dev/null 2>&1 || true
