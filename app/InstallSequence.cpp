@@ -6,7 +6,6 @@
 #include "app/SetupWizard.h"
 #include "app/StatusTexts.h"
 #include "payload/LZMADeCompressReader.h"
-#include "payload/MemoryStream.h"
 #include "payload/UCovert.h"
 #include "zip/AnsiText.h"
 #include "zip/VCLUnZip.h"
@@ -99,15 +98,13 @@ void TSetupWizard::RzBmpButton8Click() {
   // user asked to quit, not for an error about the missing copy.
   if (session_.Aborted) return;
   try {
-    payload::TMemoryStream input, output;
-    if (!input.LoadFromFile(payload)) throw Exception("cannot read the payload copy");
     payload::TLZMADeCompressReader reader;
+    const std::string block = payload;
     payload += "~";
     platform_.RemoveFile(payload);
-    // Corrupt data saves no archive; the extraction then reports the missing archive.
-    if (reader.DecompressStream(input, output) && !output.SaveToFile(payload)) {
-      throw Exception("cannot write the archive");
-    }
+    // The block is read and the archive written a chunk at a time. Data that does not decode leaves
+    // no archive; the extraction then reports the missing archive.
+    reader.DecompressFile(block, payload);
   } catch (const std::exception&) {
     platform_.ShowPlainMessage(kError8005);
     Close();

@@ -132,7 +132,7 @@ def click(button_x, button_y, wx, wy, temp, installed, give_up=600):
             if happened and name not in marks:
                 marks[name] = snap(now)
         note("copy", copy_there)
-        note("decoded", archive_there)
+        note("decoding", archive_there)
         note("saved", archive_there and not copy_there)
         note("extracted", os.path.exists(log))
         peak_anon = max(peak_anon, status(pid, "RssAnon"))

@@ -6,6 +6,7 @@
 
 #include "payload/PayloadFormat.h"
 #include "platform/SysFile.h"
+#include "platform/SysFs.h"
 
 namespace velmora::payload {
 
@@ -30,27 +31,31 @@ RegionPlace LocateRegion(sys::File& setup) {
 }
 
 bool CopyPayloadOut(const std::string& executablePath, const std::string& destinationPath) noexcept {
+  bool created = false;
   try {
     sys::File exe = sys::File::Open(executablePath, sys::OpenMode::kReadShared);
     if (!exe) return false;
 
     const RegionPlace region = LocateRegion(exe);
     if (region.size == 0) return false;
-
     if (exe.Seek(static_cast<int64_t>(region.Start()), sys::SeekFrom::kBegin) < 0) return false;
-    const size_t blockSize = region.size - kTrailerSize;
-    std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[blockSize]);
-    if (!block) return false;
-    if (exe.Read(block.get(), blockSize) != blockSize) return false;
-    exe.Close();
+    std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[kCopyChunkSize]);
+    if (!chunk) return false;
 
     sys::File out = sys::File::Open(destinationPath, sys::OpenMode::kCreateTruncate);
     if (!out) return false;
-    if (!out.Write(block.get(), blockSize)) return false;
-    return out.Close();
+    created = true;
+    bool copied = true;
+    for (size_t left = region.size - kTrailerSize; copied && left > 0;) {
+      const size_t count = left < kCopyChunkSize ? left : kCopyChunkSize;
+      copied = exe.Read(chunk.get(), count) == count && out.Write(chunk.get(), count);
+      left -= count;
+    }
+    if (out.Close() && copied) return true;
   } catch (...) {
-    return false;
   }
+  if (created) sys::RemoveFile(destinationPath);
+  return false;
 }
 
 }  // namespace velmora::payload

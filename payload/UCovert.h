@@ -21,9 +21,12 @@ struct RegionPlace {
 // everything in front of the region's end. Reads kPeHeadSize bytes and the trailer, nothing else.
 RegionPlace LocateRegion(sys::File& setup);
 
+constexpr size_t kCopyChunkSize = 256 * 1024;
+
 // Copies the N - 4 bytes of the appended region, found from the trailer at the region's end in
-// `executablePath`, into `destinationPath` (created or replaced). False on any failure; never throws.
-// The destination is created only after the whole block has been read.
+// `executablePath`, into `destinationPath` (created or replaced), a chunk of kCopyChunkSize bytes at
+// a time, so that no buffer grows with the block. False on any failure; never throws. A failed copy
+// leaves no destination file.
 bool CopyPayloadOut(const std::string& executablePath, const std::string& destinationPath) noexcept;
 
 }  // namespace velmora::payload

@@ -46,10 +46,22 @@ void WizardSync::HandFocusOn(const app::TWindowModel& model, std::optional<Contr
   SetFocus(next ? controls_.Window(*next) : window_);
 }
 
+// Whether passing the model on will enable, disable, show or hide a control. Asking the system for
+// the focus is a round trip to the window server, and the installation syncs for every block.
+bool WizardSync::FocusMayMove(const app::TWindowModel& model) const {
+  for (const ControlDescription& d : Controls()) {
+    if (controls_.Window(d.id) == nullptr) continue;  // drawn by the window, never focused
+    const Applied& last = applied_[size_t(d.id)];
+    if (!last.known || last.enabled != model.Control(d.id).enabled || last.shown != model.Shown(d.id)) return true;
+  }
+  return false;
+}
+
 bool WizardSync::Apply(app::TWindowModel& model) {
   bool changed = false;
   bool focusMayMove = false;
-  const std::optional<ControlId> focused = controls_.Find(GetFocus());
+  const std::optional<ControlId> focused =
+      FocusMayMove(model) ? controls_.Find(GetFocus()) : std::nullopt;
   for (const ControlDescription& d : Controls()) {
     if (ApplyControl(model, d, focusMayMove)) changed = true;
   }

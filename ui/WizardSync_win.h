@@ -38,6 +38,7 @@ class WizardSync {
     bool enabled = true, shown = false, checked = false;
     bool known = false;
   };
+  bool FocusMayMove(const app::TWindowModel& model) const;
   bool ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove);
   // `focused`: the control that held the focus before the changes were passed on.
   void HandFocusOn(const app::TWindowModel& model, std::optional<ControlId> focused);

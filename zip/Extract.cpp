@@ -130,7 +130,8 @@ bool TVCLUnZip::EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entr
 }
 
 bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
-  if (!sys::FileExists(fName)) return true;
+  // Always overwrites whether or not the file is there, so it need not be looked for.
+  if (OverwriteMode == TUZOverwriteMode::Always || !sys::FileExists(fName)) return true;
   switch (OverwriteMode) {
     case TUZOverwriteMode::Always:
       return true;
@@ -156,11 +157,13 @@ bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
   return false;
 }
 
-void TVCLUnZip::MakeFolderOf(const std::string& fName) {
+void TVCLUnZip::MakeFolderOf(Run& run, const std::string& fName) {
   // A handler's name may separate its folders with "/" as well.
   const size_t nameStart = FileNameStart(fName);
   const std::string folder = fName.substr(0, nameStart == 0 ? 0 : nameStart - 1);
-  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
+  // Archives list a folder's files one after another: the folder the last entry went to is there.
+  if (folder.empty() || folder == run.lastFolder) return;
+  if (sys::DirectoryExists(folder) || sys::ForceDirectories(folder)) run.lastFolder = folder;
 }
 
 std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& fName, uint64_t size) {
@@ -228,7 +231,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
   // only in case means the same file. A handler's own name is its own affair.
   if (fName == named) run.madeNames.Remember(relative);
 
-  MakeFolderOf(fName);
+  MakeFolderOf(run, fName);
 
   if (entry.Encrypted()) {
     const int64_t dataStart = archive_->Position();
@@ -249,7 +252,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
     giveUp(TSkipReason::srNoOverwrite, fName);
     return false;
   }
-  if (fName != asked) MakeFolderOf(fName);  // the prompt gave another name
+  if (fName != asked) MakeFolderOf(run, fName);  // the prompt gave another name
   std::unique_ptr<TLFNFileStream> out = CreateOutputFile(fName, entry.UncompressedSize64());
   if (!out) {
     giveUp(TSkipReason::srCreateError, fName);
@@ -281,13 +284,11 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
     uint8_t code[kAesAuthCodeSize] = {};
     authenticated = ReadArchive(code, sizeof code) == sizeof code && step.aes->CheckAuthCode(code);
   }
+  // The date goes on through the handle still open, which nothing writes to any more: opening the
+  // file once more for it would cost a create and a close per entry.
+  if (finished) out->Handle().SetDosDateTime(entry.dateTime);
   out.reset();
-  if (finished) {
-    sys::File stamp = sys::File::Open(fName, sys::OpenMode::kWriteShared);
-    stamp.SetDosDateTime(entry.dateTime);
-    stamp.Close();
-    if (RetainAttributes) sys::SetAttributes(fName, entry.externalAttributes);
-  }
+  if (finished && RetainAttributes) sys::SetAttributes(fName, entry.externalAttributes);
 
   const uint32_t finalCrc = ~step.crc;
   if (decodable && (entry.crc32 == 0 || finalCrc == entry.crc32) && authenticated) {

@@ -3,7 +3,10 @@ and Info-ZIP's unzip, and its errors on bad input.
 
 VELMORA_PACK names the tool to test.
 """
+import lzma
 import os
+import random
+import resource
 import shutil
 import struct
 import subprocess
@@ -11,6 +14,7 @@ import tempfile
 import time
 import unittest
 import zipfile
+import zlib
 
 PACK = os.environ.get("VELMORA_PACK", "velmora-pack")
 
@@ -40,6 +44,60 @@ def make_stub(path):
     """A stand-in executable image: any bytes do, the payload is found from the end."""
     with open(path, "wb") as f:
         f.write(b"MZ" + bytes(510))
+
+
+def sanitized(program):
+    with open(program, "rb") as f:
+        return b"AddressSanitizer" in f.read()
+
+
+def write_large_setup(path, files, file_size):
+    """A setup whose archive holds `files` stored files of `file_size` bytes, written and packed a
+    chunk at a time: the files repeat a 4 KiB pattern, so the fastest LZMA preset packs a GiB in
+    seconds. Returns the names and the size."""
+    pattern = random.Random(7).randbytes(4096)
+    chunk = pattern * 256  # 1 MiB
+    names = [f"large/part{i:02}.bin" for i in range(files)]
+    crcs = []
+    for i in range(files):
+        crc = zlib.crc32(bytes([i]) + chunk[1:])
+        for _ in range(file_size // len(chunk) - 1):
+            crc = zlib.crc32(chunk, crc)
+        crcs.append(crc)
+    local = [struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0x21, crcs[i], file_size, file_size,
+                         len(n), 0) + n.encode() for i, n in enumerate(names)]
+    central, offset = b"", 0
+    for i, n in enumerate(names):
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 10, 0, 0, 0, 0x21, crcs[i], file_size,
+                               file_size, len(n), 0, 0, 0, 0, 0x20, offset) + n.encode()
+        offset += len(local[i]) + file_size
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, files, files, len(central), offset, 0)
+    length = offset + len(central) + len(end)
+    compressor = lzma.LZMACompressor(lzma.FORMAT_RAW, filters=[
+        {"id": lzma.FILTER_LZMA1, "preset": 0, "dict_size": 1 << 20, "lc": 3, "lp": 0, "pb": 2}])
+    with open(path, "wb") as f:
+        f.write(b"MZ" + bytes(510))
+        block = bytes([0x5D]) + struct.pack("<I", 1 << 20)
+        f.write(block)
+        packed = len(block)
+
+        def put(data):
+            nonlocal packed
+            out = compressor.compress(data)
+            f.write(out)
+            packed += len(out)
+
+        put(struct.pack("<I", length))
+        for i in range(files):
+            put(local[i])
+            put(bytes([i]) + chunk[1:])
+            for _ in range(file_size // len(chunk) - 1):
+                put(chunk)
+        put(central + end)
+        out = compressor.flush()
+        f.write(out)
+        f.write(struct.pack("<I", packed + len(out) + 4))
+    return names, file_size
 
 
 class PackTest(unittest.TestCase):
@@ -124,6 +182,20 @@ class PackTest(unittest.TestCase):
         run("unpack", setup, self.path("out.zip"))
         self.assertEqual(fields["archive length"], str(os.path.getsize(self.path("out.zip"))))
         self.assertEqual(fields["entries"], str(len(PRODUCT)))
+
+    def test_unpack_of_a_large_setup_needs_little_memory(self):
+        if sanitized(PACK):
+            self.skipTest("AddressSanitizer reserves more address space than the cap allows")
+        setup, archive = self.path("large.exe"), self.path("large.zip")
+        names, size = write_large_setup(setup, files=9, file_size=128 << 20)  # an archive of 1.1 GiB
+        cap = 256 << 20
+        r = subprocess.run([PACK, "unpack", setup, archive], capture_output=True, text=True,
+                           preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_AS, (cap, cap)))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with zipfile.ZipFile(archive) as z:
+            self.assertEqual([(i.filename, i.file_size) for i in z.infolist()], [(n, size) for n in names])
+            self.assertIsNone(z.testzip())
+        self.assertNothingLeft(".block-")
 
     def test_bad_input_fails_cleanly(self):
         setup = self.path("setup.exe")

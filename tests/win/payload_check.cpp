@@ -9,7 +9,6 @@
 #include <string>
 
 #include "payload/LZMADeCompressReader.h"
-#include "payload/MemoryStream.h"
 #include "payload/UCovert.h"
 #include "platform/Exception.h"
 #include "zip/VCLUnZip.h"
@@ -93,49 +92,43 @@ int main(int argc, char** argv) {
     }
   }
 
+  // The setup's own path: the block copied out, then decoded file to file a chunk at a time.
   const std::string block = TempPath("payload-check.~tmp");
   if (!CopyPayloadOut(setup, block)) {
     std::printf("FAIL copy: no payload region in %s\n", setup.c_str());
     return 1;
   }
-  TMemoryStream input;
-  const bool loaded = input.LoadFromFile(block);
-  DeleteFileA(block.c_str());
-  if (!loaded) {
-    std::printf("FAIL load: %s\n", block.c_str());
-    return 1;
-  }
-  std::printf("copy ok: %u compressed bytes\n", static_cast<unsigned>(input.Size()));
-
-  TMemoryStream archive;
+  const std::string zipFile = TempPath("payload-check.~tmp~");
   TLZMADeCompressReader reader;
-  if (!reader.DecompressStream(input, archive)) {
-    std::printf("FAIL decode: %s: %s\n", reader.LastError().className.c_str(), reader.LastError().message.c_str());
+  bool decoded = false;
+  try {
+    decoded = reader.DecompressFile(block, zipFile);
+  } catch (const velmora::Exception& e) {
+    std::printf("FAIL file: %s: %s\n", e.ClassName(), e.what());
+  }
+  DeleteFileA(block.c_str());
+  if (!decoded) {
+    if (!reader.LastError().className.empty()) {
+      std::printf("FAIL decode: %s: %s\n", reader.LastError().className.c_str(), reader.LastError().message.c_str());
+    }
     return 1;
   }
-  std::printf("decode ok: %u archive bytes\n", static_cast<unsigned>(archive.Size()));
+  std::printf("decode ok: %s\n", zipFile.c_str());
 
+  bool ok = true;
   if (!out.empty()) {
-    if (!archive.SaveToFile(out)) {
-      std::printf("FAIL save: %s\n", out.c_str());
-      return 1;
-    }
-    std::printf("saved: %s\n", out.c_str());
+    ok = CopyFileA(zipFile.c_str(), out.c_str(), FALSE) != 0;
+    std::printf(ok ? "saved: %s\n" : "FAIL save: %s\n", out.c_str());
   }
-  if (!extractTo.empty()) {
-    const std::string zipFile = TempPath("payload-check.~tmp~");
-    if (!archive.SaveToFile(zipFile)) {
-      std::printf("FAIL save: %s\n", zipFile.c_str());
-      return 1;
-    }
-    bool ok = false;
+  if (ok && !extractTo.empty()) {
     try {
       ok = ExtractAll(zipFile, extractTo, std::string());
     } catch (const velmora::Exception& e) {
       std::printf("FAIL extract: %s: %s\n", e.ClassName(), e.what());
+      ok = false;
     }
-    DeleteFileA(zipFile.c_str());
-    if (!ok) return 1;
   }
+  DeleteFileA(zipFile.c_str());
+  if (!ok) return 1;
   return 0;
 }

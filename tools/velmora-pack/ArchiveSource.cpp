@@ -8,7 +8,6 @@
 #include "HostPath.h"
 #include "PackError.h"
 #include "payload/LZMADeCompressReader.h"
-#include "payload/MemoryStream.h"
 #include "payload/PayloadFormat.h"
 #include "payload/UCovert.h"
 #include "platform/SysFile.h"
@@ -35,16 +34,19 @@ std::string TempName(const char* what) {
 
 ArchiveSource::ArchiveSource(const std::string& path) : enginePath_(AnsiPath(path)) {
   if (!LooksLikeSetup(enginePath_)) return;
-  const std::string block = TempName(".block");
-  payload::TMemoryStream input;
-  const bool copied = payload::CopyPayloadOut(enginePath_, block) && input.LoadFromFile(block);
+  // The block and the archive go through temporary files a chunk at a time, as in the setup.
+  const std::string block = TempName(".block"), archive = TempName(".zip");
+  bool decoded = false;
+  try {
+    decoded = payload::CopyPayloadOut(enginePath_, block) && payload::TLZMADeCompressReader().DecompressFile(block, archive);
+  } catch (const payload::EPayloadFileError&) {
+    sys::RemoveFile(block);
+    throw PackError(path + ": cannot decode the payload into a temporary file");
+  }
   sys::RemoveFile(block);
-  payload::TMemoryStream archive;
-  payload::TLZMADeCompressReader reader;
   // An executable whose tail only looks like a trailer (a self-extracting ZIP, say) is read as a ZIP.
-  if (!copied || !reader.DecompressStream(input, archive)) return;
-  tempPath_ = TempName(".zip");
-  if (!archive.SaveToFile(tempPath_)) throw PackError(path + ": cannot write the decoded archive to a temporary file");
+  if (!decoded) return;
+  tempPath_ = archive;
   enginePath_ = tempPath_;
 }
 

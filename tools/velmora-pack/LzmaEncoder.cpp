@@ -23,7 +23,7 @@ struct LzmaEncoder::State {
 LzmaEncoder::LzmaEncoder(const LzmaSettings& settings, Sink sink)
     : state_(std::make_unique<State>()), sink_(std::move(sink)) {
   lzma_options_lzma options;
-  lzma_lzma_preset(&options, LZMA_PRESET_DEFAULT);
+  lzma_lzma_preset(&options, settings.preset);
   options.dict_size = settings.dictionarySize;
   options.lc = settings.lc;
   options.lp = settings.lp;

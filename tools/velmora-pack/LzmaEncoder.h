@@ -13,6 +13,7 @@ struct LzmaSettings {
   uint32_t lp = 0;
   uint32_t pb = 2;
   uint32_t dictionarySize = 32u << 20;
+  uint32_t preset = 6;  // liblzma's preset for the match finder and its effort (0 fastest, 9 most)
 };
 
 class LzmaEncoder {
