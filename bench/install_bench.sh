@@ -226,25 +226,29 @@ print("\nper run, in order (s): ours minus pauses " + ", ".join(f"{r['net']:.3f}
       + "; NSIS " + ", ".join(f"{r['wall']:.3f}" for r in nsis) + "; xz " + ", ".join(f"{r['wall']:.3f}" for r in xz)
       + "\n  others' busy cores before ours: " + ", ".join(f"{r['others']:.2f}" for r in ours))
 pair = lambda a, b, ka, kb: statistics.median(x[ka] / y[kb] for x, y in zip(a, b))
-r_nsis, r_nsis_own, r_xz = pair(ours, nsis, "net", "wall"), pair(ours, nsis, "net", "own"), pair(ours, xz, "net", "wall")
+# A start-up measured as long as the installation leaves nothing to compare with.
+own_ok = all(r["own"] > 0 for r in nsis)
+r_nsis, r_xz = pair(ours, nsis, "net", "wall"), pair(ours, xz, "net", "wall")
+r_nsis_own = pair(ours, nsis, "net", "own") if own_ok else nan
 print("\nratios (median of the per-run ratios; each run's installers ran back to back):")
 print(f"  ours / NSIS                    {r_nsis:.2f}")
 print(f"  ours / (NSIS minus start-up)   {r_nsis_own:.2f}")
 print(f"  ours / xz floor                {r_xz:.2f}")
 peak = max(r["hwm"] for r in ours) / 1024
+growth = max(r["hwm"] - r["base"] for r in ours) / 1024  # the largest of the runs' own growths
 bound = dict_size / mib + 32
 base, base_anon = med([r["base"] for r in ours]) / 1024, med([r["base_anon"] for r in ours]) / 1024
 print(f"\nour setup's memory: resident {base:.1f} MiB on the location page before the click ({base_anon:.1f} MiB "
-      f"of it anonymous), peak {peak:.1f} MiB, so {peak - base:.1f} MiB more than before the click; anonymous "
-      f"memory at most {max(r['anon'] for r in ours) / 1024:.1f} MiB (sampled every 5 ms)")
+      f"of it anonymous), peak {peak:.1f} MiB; at most {growth:.1f} MiB more than before the click in a run; "
+      f"anonymous memory at most {max(r['anon'] for r in ours) / 1024:.1f} MiB (sampled every 5 ms)")
 print(f"bound on the growth: dictionary {dict_size / mib:.1f} + 32 MiB = {bound:.1f} MiB "
       f"(the block is {block / mib:.1f} MiB, the archive {archive / mib:.1f} MiB)")
 print("\ngoals:")
-print(f"  ours <= 1.0 x (NSIS minus start-up) {'met' if r_nsis_own <= 1.0 else 'NOT met'} ({r_nsis_own:.2f}; "
+print(f"  ours <= 1.0 x (NSIS minus start-up) {'met' if own_ok and r_nsis_own <= 1.0 else 'NOT met'} ({r_nsis_own:.2f}; "
       f"{r_nsis:.2f} against NSIS with it)")
 print(f"  ours <= 1.5 x xz floor         {'met' if r_xz <= 1.5 else 'NOT met'} ({r_xz:.2f})")
 # Wine's own resident size, held before the click, is not the setup's doing: the growth is what counts.
-print(f"  growth after the click <= bound {'met' if peak - base <= bound else 'NOT met'} ({peak - base:.1f} MiB "
+print(f"  growth after the click <= bound {'met' if growth <= bound else 'NOT met'} ({growth:.1f} MiB "
       f"against {bound:.1f} MiB)")
 # Where our time goes: the phases the probe saw, ended by the setup's files in the temporary
 # folder and by install.log; the pauses are the setup's own Sleep calls.

@@ -47,7 +47,8 @@ void WizardSync::HandFocusOn(const app::TWindowModel& model, std::optional<Contr
 }
 
 // Whether passing the model on will enable, disable, show or hide a control. Asking the system for
-// the focus is a round trip to the window server, and the installation syncs for every block.
+// the focus is a round trip to the window server, and the installation syncs at every message
+// point of the extraction, mostly with nothing new for the controls.
 bool WizardSync::FocusMayMove(const app::TWindowModel& model) const {
   for (const ControlDescription& d : Controls()) {
     if (controls_.Window(d.id) == nullptr) continue;  // drawn by the window, never focused

@@ -157,13 +157,11 @@ bool TVCLUnZip::DecideOverwrite(Run&, int index, std::string& fName) {
   return false;
 }
 
-void TVCLUnZip::MakeFolderOf(Run& run, const std::string& fName) {
+void TVCLUnZip::MakeFolderOf(const std::string& fName) {
   // A handler's name may separate its folders with "/" as well.
   const size_t nameStart = FileNameStart(fName);
   const std::string folder = fName.substr(0, nameStart == 0 ? 0 : nameStart - 1);
-  // Archives list a folder's files one after another: the folder the last entry went to is there.
-  if (folder.empty() || folder == run.lastFolder) return;
-  if (sys::DirectoryExists(folder) || sys::ForceDirectories(folder)) run.lastFolder = folder;
+  if (!folder.empty() && !sys::DirectoryExists(folder)) sys::ForceDirectories(folder);
 }
 
 std::unique_ptr<TLFNFileStream> TVCLUnZip::CreateOutputFile(const std::string& fName, uint64_t size) {
@@ -231,7 +229,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
   // only in case means the same file. A handler's own name is its own affair.
   if (fName == named) run.madeNames.Remember(relative);
 
-  MakeFolderOf(run, fName);
+  MakeFolderOf(fName);
 
   if (entry.Encrypted()) {
     const int64_t dataStart = archive_->Position();
@@ -252,7 +250,7 @@ bool TVCLUnZip::ExtractEntry(Run& run, int index) {
     giveUp(TSkipReason::srNoOverwrite, fName);
     return false;
   }
-  if (fName != asked) MakeFolderOf(run, fName);  // the prompt gave another name
+  if (fName != asked) MakeFolderOf(fName);  // the prompt gave another name
   std::unique_ptr<TLFNFileStream> out = CreateOutputFile(fName, entry.UncompressedSize64());
   if (!out) {
     giveUp(TSkipReason::srCreateError, fName);

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "zip/EntryPath.h"
@@ -24,7 +23,6 @@ struct TVCLUnZip::Run {
   int extracted = 0;
   std::vector<uint8_t> input = std::vector<uint8_t>(kBlockSize + 1);
   std::vector<uint8_t> output = std::vector<uint8_t>(kBlockSize + 1);
-  std::string lastFolder;  // the folder the last file went to, which exists
   TMadeNames madeNames;  // the folders and files the run went on to write, where case must be folded
 };
 

@@ -168,7 +168,7 @@ class TVCLUnZip {
   bool EntryPathBelowDestDir(const Run& run, const TZipHeaderInfo& entry, std::string& relative) const;
   bool DecideOverwrite(Run& run, int index, std::string& fName);
   // Creates the folder a destination path names, with its parents, when it is not there.
-  void MakeFolderOf(Run& run, const std::string& fName);
+  static void MakeFolderOf(const std::string& fName);
   std::unique_ptr<TLFNFileStream> CreateOutputFile(const std::string& fName, uint64_t size);
 
   // Entry data (stored copy and deflate), reading from the archive into `out`.

@@ -25,23 +25,35 @@ bool LooksLikeSetup(const std::string& enginePath) {
   return payload::LocateRegion(f).size != 0;
 }
 
-std::string TempName(const char* what) {
+// A folder of this process's own under TMPDIR (or /tmp), readable by no one else, so that no other
+// user can put a file or a link where the payload is written.
+std::string MakeTempFolder() {
   const char* dir = std::getenv("TMPDIR");
-  return AnsiPath(std::string(dir && *dir ? dir : "/tmp") + "/velmora-pack-" + std::to_string(getpid()) + what);
+  std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/velmora-pack-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return std::string();
+  return pattern;
 }
 
 }  // namespace
 
 ArchiveSource::ArchiveSource(const std::string& path) : enginePath_(AnsiPath(path)) {
   if (!LooksLikeSetup(enginePath_)) return;
+  tempFolder_ = MakeTempFolder();
+  if (tempFolder_.empty()) throw PackError(path + ": cannot make a temporary folder for its payload");
   // The block and the archive go through temporary files a chunk at a time, as in the setup.
-  const std::string block = TempName(".block"), archive = TempName(".zip");
+  const std::string block = AnsiPath(tempFolder_ + "/payload.block"), archive = AnsiPath(tempFolder_ + "/payload.zip");
+  // A constructor that throws has no destructor run after it: the folder goes here then.
+  const auto giveUp = [&](const std::string& what) {
+    sys::RemoveFile(block);
+    rmdir(tempFolder_.c_str());
+    throw PackError(path + ": cannot " + what + " its payload in a temporary file in " + tempFolder_);
+  };
+  if (!payload::CopyPayloadOut(enginePath_, block)) giveUp("copy out");
   bool decoded = false;
   try {
-    decoded = payload::CopyPayloadOut(enginePath_, block) && payload::TLZMADeCompressReader().DecompressFile(block, archive);
+    decoded = payload::TLZMADeCompressReader().DecompressFile(block, archive);
   } catch (const payload::EPayloadFileError&) {
-    sys::RemoveFile(block);
-    throw PackError(path + ": cannot decode the payload into a temporary file");
+    giveUp("decode");
   }
   sys::RemoveFile(block);
   // An executable whose tail only looks like a trailer (a self-extracting ZIP, say) is read as a ZIP.
@@ -52,6 +64,7 @@ ArchiveSource::ArchiveSource(const std::string& path) : enginePath_(AnsiPath(pat
 
 ArchiveSource::~ArchiveSource() {
   if (!tempPath_.empty()) sys::RemoveFile(tempPath_);
+  if (!tempFolder_.empty()) rmdir(tempFolder_.c_str());
 }
 
 void OpenArchive(zip::TVCLUnZip& engine, const ArchiveSource& source, const ReadOptions& options) {

@@ -23,7 +23,8 @@ class ArchiveSource {
 
  private:
   std::string enginePath_;
-  std::string tempPath_;  // engine form; removed at the end
+  std::string tempPath_;    // engine form; removed at the end
+  std::string tempFolder_;  // host form: the private folder it lies in, removed at the end
 };
 
 // Points the engine at the source's archive with the reading options: recovery, the password, and
