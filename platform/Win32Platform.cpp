@@ -406,6 +406,12 @@ void Win32Platform::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
 void Win32Platform::Terminate() { PostQuitMessage(0); }
 
-void Win32Platform::ProcessMessages() { sys::ProcessPendingMessages(); }
+void Win32Platform::ProcessMessages() {
+  if (runPendingMessages_) {
+    runPendingMessages_();
+  } else {
+    sys::ProcessPendingMessages();
+  }
+}
 
 }  // namespace velmora::platform

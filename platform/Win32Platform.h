@@ -23,6 +23,9 @@ class Win32Platform final : public IPlatform {
   // A fixed owner window for the boxes, for a caller that creates its main window later.
   void SetApplicationWindow(WindowHandle window);
   void SetApplicationTitle(std::string title) { title_ = std::move(title); }
+  // The window layer's own way to let the waiting messages run, with its keyboard handling; until
+  // one is set (and once it is cleared), the messages go straight to their windows.
+  void SetMessagePump(std::function<void()> runPending) { runPendingMessages_ = std::move(runPending); }
 
   std::string TempFolder() override;
   std::string SystemFolder() override;
@@ -76,6 +79,7 @@ class Win32Platform final : public IPlatform {
 
   std::string title_;
   std::function<WindowHandle()> applicationWindow_;
+  std::function<void()> runPendingMessages_;
 };
 
 }  // namespace velmora::platform

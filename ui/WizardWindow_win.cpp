@@ -12,6 +12,7 @@
 #include "platform/SysUi.h"
 #include "resources/ResourceIds.h"
 #include "ui/GlyphButton_win.h"
+#include "ui/MessagePump_win.h"
 #include "ui/WindowText_win.h"
 #include "ui/WizardAccessibility_win.h"
 #include "ui/WizardControls_win.h"
@@ -255,12 +256,11 @@ int Win32WizardWindow::Run() {
   impl_->Sync();
   ShowWindow(impl_->window, SW_SHOWNORMAL);
   UpdateWindow(impl_->window);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (impl_->input->PreTranslate(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  // One pump for the program's loop and for the message points of the installation.
+  MessagePump pump([this](const MSG& msg) { return impl_->input->PreTranslate(msg); });
+  impl_->platform.SetMessagePump([&pump] { pump.RunPending(); });
+  pump.Run();
+  impl_->platform.SetMessagePump({});
   impl_->wizard->FormDestroy();
   return 0;
 }

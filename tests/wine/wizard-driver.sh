@@ -25,6 +25,33 @@ fresh_setup() {
   clear_installation
 }
 
+# long_setup FOLDER OUT.exe: packs the demo product with 400 small data files more (data/part000.dat
+# to data/part399.dat), made in FOLDER, into OUT.exe: each entry costs the wizard at least 10 ms, so
+# its extraction takes seconds.
+long_setup() {
+  python3 - "$1" <<'PY'
+import os, sys
+os.makedirs(os.path.join(sys.argv[1], "data"), exist_ok=True)
+for i in range(400):
+    with open(os.path.join(sys.argv[1], "data", "part%03d.dat" % i), "wb") as f:
+        f.write(bytes([i % 251]) * 2000)
+PY
+  cp -r "$win/demo/product/." "$1/"
+  "$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$1" --out "$2" >/dev/null
+}
+
+# hold_at_first_data_file: waits until the running long setup has written data/part000.dat, then
+# stops its process (SIGSTOP): what is done to the window now waits in its queue until
+# go_on (SIGCONT), and is handled at the extraction's next message point.
+hold_at_first_data_file() {
+  for _ in $(seq 3000); do
+    [ -f "$(installed_folder)/data/part000.dat" ] && break
+    sleep 0.1
+  done
+  kill -STOP "$SETUP_PID"
+}
+go_on() { kill -CONT "$SETUP_PID"; }
+
 # hold FILE: the fault helper opens FILE (a Windows path) without sharing, as a running program
 # holds its own files, and keeps it open until release_hold; sets HOLD_PID.
 hold() {

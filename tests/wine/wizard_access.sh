@@ -45,6 +45,18 @@ until_tree() {
   cat "$run/$1.tree"
   has "$1" "$2"
 }
+# listen NAME: the events a screen reader hears, from now until stop_listening, into NAME.events.
+listen() {
+  rm -f "$WINEPREFIX/drive_c/events."*
+  # Line by line, so that the file can be read while the listener runs.
+  wine "$check" events 'C:\events.ready' 'C:\events.stop' | sed -u 's/\r$//' >"$run/$1.events" &
+  events=$!
+  until [ -f "$WINEPREFIX/drive_c/events.ready" ]; do
+    kill -0 "$events" 2>/dev/null || { echo "the event listener ended before it was hooked" >&2; exit 1; }
+    sleep 0.2
+  done
+}
+stop_listening() { touch "$WINEPREFIX/drive_c/events.stop"; wait "$events"; }
 # act NAME: the default action of the child of that name, as a screen reader's "click".
 act() { wine "$check" do "$1"; }
 
@@ -115,17 +127,10 @@ has_like location '^1\|edit\|个人文件夹\|C:\\.*\\Velmora\\\|unavailable\|\|
 
 # The installation, as a screen reader hears it: the status line's new texts and the bar's values.
 # The listener is hooked before Install is pressed and listens until the finish page is read.
-rm -f "$WINEPREFIX/drive_c/events."*
-wine "$check" events 'C:\events.ready' 'C:\events.stop' | tr -d '\r' >"$run/install.events" &
-events=$!
-until [ -f "$WINEPREFIX/drive_c/events.ready" ]; do
-  kill -0 "$events" 2>/dev/null || { echo "the event listener ended before it was hooked" >&2; exit 1; }
-  sleep 0.2
-done
+listen install
 act '安装(I)'
 until_tree finish '1|button|完成(F)||focusable|Alt+F|按下'
-touch "$WINEPREFIX/drive_c/events.stop"
-wait "$events"
+stop_listening
 # Events are handled after they happen, when the wizard next lets messages run (the steps after
 # the copy run without), so each names the status line or the bar, read as it is by then.
 grep -qE '^name\|text\|(正在|文件安装成功)' "$run/install.events" ||
@@ -145,4 +150,38 @@ has finish '1|checkbox|运行 OrmundVelmora 软件||checked,focusable||取消选
 act '完成(F)'
 setup_ended 10 || { echo "Finish through the interface did not end the wizard" >&2; exit 1; }
 [ -f "$(installed_folder)/DeskClient.exe" ]
+
+# The keyboard during the installation acts as before it: Tab moves the focus to the progress page's
+# first tab stop (its close button), Alt+C asks the close question. The keys are pressed while the
+# extraction is held (a setup long enough to be caught mid-extraction) and are handled at its next
+# message point; the question then holds the installation while the events are read.
+echo "== the keyboard during the installation"
+long_setup "$run/long" "$run/Long.exe"
+wineserver -k >/dev/null 2>&1 || true   # the product the finish page started would stop the next setup
+clear_installation
+start_setup "$run/Long.exe"
+next_on_welcome
+next_on_features
+agree_and_next
+listen long
+install_on_location 0
+hold_at_first_data_file
+xdotool key Tab
+xdotool key alt+c
+go_on
+shown=$(message_box)
+echo "$shown" | grep -qF "确认退出安装程序？" || { echo "Alt+C during the installation: expected the close question, saw: $shown" >&2; exit 1; }
+for _ in $(seq 300); do   # the listener reads each event's object from the setup, some time after it
+  grep -qE '^focus\|button\|关闭\|' "$run/long.events" && break
+  sleep 0.2
+done
+grep -qE '^focus\|button\|关闭\|' "$run/long.events" ||
+  { echo "Tab during the installation did not move the focus to the close button" >&2; cat "$run/long.events" >&2; exit 1; }
+answer n                  # No: the installation goes on
+until_tree long-finish '1|button|完成(F)||focusable|Alt+F|按下'
+stop_listening
+[ -f "$(installed_folder)/data/part399.dat" ] || { echo "the installation did not go on after No" >&2; exit 1; }
+act '运行 OrmundVelmora 软件'   # untick: the product is not started
+act '完成(F)'
+setup_ended 10 || { echo "Finish did not end the wizard" >&2; exit 1; }
 echo "every page read and operated through the accessibility interface"

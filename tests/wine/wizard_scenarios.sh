@@ -115,15 +115,7 @@ setup_ended 10 || fail "the wizard did not end after the rollback"
 [ -z "$(find "$installed" -type f 2>/dev/null)" ] || fail "files remain after the rollback"
 echo "== cancelling during extraction rolls back what the run wrote, and only that"
 clean
-python3 - "$run/big" <<'PY'
-import os, sys
-os.makedirs(os.path.join(sys.argv[1], "data"), exist_ok=True)
-for i in range(400):  # each entry costs the wizard at least 10 ms, so extraction takes seconds
-    with open(os.path.join(sys.argv[1], "data", "part%03d.dat" % i), "wb") as f:
-        f.write(bytes([i % 251]) * 2000)
-PY
-cp "$win/demo/product/Remover.exe" "$win/demo/product/midas.dll" "$run/big/"
-"$pack" build --stub "$win/VelmoraSetup-stub.exe" --from "$run/big" --out "$run/Big.exe" >/dev/null
+long_setup "$run/big" "$run/Big.exe"
 # The user's own files in the installation folder: one where the archive's last data file goes,
 # which the extraction will not have reached when the user cancels, and one that no entry names.
 last=$("$pack" list "$run/Big.exe" | grep -o 'data/part[0-9]*\.dat$' | tail -1)
@@ -139,13 +131,9 @@ install_on_location 0
 # The installation is held where extraction is under way: the setup is stopped as soon as the first
 # data file is there, and the Cancel click waits in its queue until it goes on. The close question
 # then comes at the engine's next message point and holds the installation until it is answered.
-for _ in $(seq 3000); do
-  [ -f "$installed/data/part000.dat" ] && break
-  sleep 0.1
-done
-kill -STOP "$SETUP_PID"
+hold_at_first_data_file
 click 406 357 88 23 0      # progress: Cancel
-kill -CONT "$SETUP_PID"
+go_on
 shown=$(message_box)
 echo "$shown" | grep -qF "确认退出安装程序？" || fail "expected the install-time question, saw: $shown"
 written=$(find "$installed/data" -name 'part*.dat' ! -path "$installed/$last" | wc -l)
