@@ -88,19 +88,27 @@ start_setup() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
 }
 
-# look_until CHECK ARGS...: waits until a shot of the window passes that check of look_check.py
-# (a page, a label's text, a colour), as a person waits for what they are about to click; fails
-# after five minutes. wait_page PICTURE: until the window shows the page of that picture (finish:
-# see look_check.py).
+# look_until CHECK ARGS... [+ CHECK ARGS...]: waits until one shot of the window passes every one of
+# these checks of look_check.py (a page, a label's text, a colour), as a person waits for what they
+# are about to click; fails after five minutes, keeping the last shot. wait_page PICTURE: until the
+# window shows the page of that picture (finish: see look_check.py).
 look_until() {
-  local shot="$WINEPREFIX/../page.png"
+  local shot="$WINEPREFIX/../page.png" checks=() check passed
   for _ in $(seq 600); do
     import -window root -crop "508x395+$X+$Y" +repage "$shot"
-    python3 "$VELMORA_ROOT/tests/wine/look_check.py" "$VELMORA_ROOT/resources/art" "$1" "$shot" "${@:2}" 2>/dev/null &&
-      return 0
+    passed=1 checks=("$@")
+    while [ ${#checks[@]} -gt 0 ]; do
+      check=()
+      while [ ${#checks[@]} -gt 0 ] && [ "${checks[0]}" != + ]; do check+=("${checks[0]}"); checks=("${checks[@]:1}"); done
+      [ ${#checks[@]} -gt 0 ] && checks=("${checks[@]:1}")  # the "+"
+      python3 "$VELMORA_ROOT/tests/wine/look_check.py" "$VELMORA_ROOT/resources/art" "${check[0]}" "$shot" "${check[@]:1}" \
+        2>/dev/null || { passed=0; break; }
+    done
+    [ "$passed" = 1 ] && return 0
     sleep 0.5
   done
-  echo "the window never passed: look_check $*" >&2
+  cp "$shot" "$WINEPREFIX/../look-until-failed.png"
+  echo "the window never passed: look_check $* (last shot: look-until-failed.png beside the prefix)" >&2
   return 1
 }
 wait_page() { look_until page "$1"; }
@@ -140,9 +148,12 @@ to_location_page() {
 }
 
 # The pages' buttons, by the places of their controls. Each waits for the page it leads to, found
-# by what only that page draws: the features page's first feature title, the licence's agreement
-# check box, the location page's white folder edit.
-next_on_welcome() { click 306 355 89 23 0; look_until labels a 26 114 190 130; }
+# by what only that page draws (a shot taken before the click is handled must not pass): the
+# features page's first feature title over picture A, the licence's agreement check box, the
+# location page's white folder edit.
+next_on_welcome() { click 306 355 89 23 0; features_shown; }
+# The features page: picture A (white where the welcome picture is grey) and its first feature title.
+features_shown() { look_until picture a 100 60 + labels a 26 114 47 130; }
 next_on_features() { click 307 355 89 23 0; look_until labels a 49 316 300 338; }
 agree_and_next() { click 49 316 353 22; click 307 355 89 23 0; look_until colour 36 127 255 255 255; }
 install_on_location() { click 306 355 89 23 "${1:-1}"; }

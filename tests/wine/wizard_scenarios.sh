@@ -65,7 +65,7 @@ setup_ended 10 || fail "the first installation did not end"
 start_setup "$setup"
 click 306 355 89 23 0     # welcome: Next; the check finds the uninstall entry and asks
 answer Return             # Yes: the uninstaller runs and reports back; the check runs again
-look_until labels a 26 114 190 130 || fail "the features page did not follow the uninstaller"
+features_shown || fail "the features page did not follow the uninstaller"
 import -window root "$run/after-uninstall.png"
 [ -z "$(reg_value "$uninstall_key" UninstallString)" ] || fail "the uninstall entry is still there"
 [ -z "$(reg_value "$app_key" AppPath)" ] || fail "the application key is still there"
