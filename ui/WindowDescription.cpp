@@ -2,6 +2,7 @@
 // creates them. Texts are the program's own captions; they are compiled to code page 936.
 #include "ui/WindowDescription.h"
 
+#include "resources/ResourceIds.h"
 
 namespace velmora::ui {
 namespace {
@@ -91,15 +92,22 @@ Box LabelBox(const ControlDescription& d) {
 
 const std::vector<PageDescription>& Pages() {
   static const std::vector<PageDescription> pages = {
-      {6, "pnl1", "img6"},  // welcome
-      {0, "pl0", "img0"},   // environment check
-      {1, "pl1", "img1"},   // features
-      {2, "pl2", "img2"},   // licence agreement
-      {3, "pl3", "img3"},   // install location
-      {4, "pl4", "img4"},   // installation progress
-      {5, "pl5", "img5"},   // finish
+      {6, "pnl1", "img6", IDR_PAGE_WELCOME},  // welcome
+      {0, "pl0", "img0", IDR_PAGE_A},         // environment check
+      {1, "pl1", "img1", IDR_PAGE_A},         // features
+      {2, "pl2", "img2", IDR_PAGE_A},         // licence agreement
+      {3, "pl3", "img3", IDR_PAGE_LOCATION},  // install location
+      {4, "pl4", "img4", IDR_PAGE_A},         // installation progress
+      {5, "pl5", "img5", IDR_PAGE_FINISH},    // finish
   };
   return pages;
+}
+
+const PageDescription* PageOf(int tag) {
+  for (const PageDescription& page : Pages()) {
+    if (page.tag == tag) return &page;
+  }
+  return nullptr;
 }
 
 const std::vector<ControlDescription>& Controls() {

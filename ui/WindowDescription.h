@@ -70,7 +70,10 @@ struct PageDescription {
   int tag;
   const char* panel;    // "pnl1", "pl0" ... "pl5"
   const char* picture;  // "img6", "img0" ...
+  int pictureResource;  // the resource holding the picture (IDR_PAGE_...); pages 0, 1, 2 and 4 share one
 };
+// The page of a Tag, or nullptr for a Tag no page carries.
+const PageDescription* PageOf(int tag);
 
 constexpr int kPageWidth = 507;
 constexpr int kPageHeight = 394;

@@ -12,20 +12,6 @@ namespace velmora::ui {
 
 namespace {
 
-// The resource holding a page's picture.
-int PictureResource(int tag) {
-  switch (tag) {
-    case 6:
-      return IDR_PAGE_WELCOME;
-    case 5:
-      return IDR_PAGE_FINISH;
-    case 3:
-      return IDR_PAGE_LOCATION;
-    default:
-      return IDR_PAGE_A;
-  }
-}
-
 constexpr int kProgressPage = 4;
 
 RECT RectOf(const app::TControlState& c) { return RECT{c.left, c.top, c.left + c.width, c.top + c.height}; }
@@ -138,7 +124,9 @@ void WizardPainter::PaintPage(HDC dc, const app::TWindowModel& model) {
 
 // The page picture from the program's resources, decoded once.
 HBITMAP WizardPainter::Picture(int pageTag) {
-  const int id = PictureResource(pageTag);
+  const PageDescription* page = PageOf(pageTag);
+  if (page == nullptr) return nullptr;
+  const int id = page->pictureResource;
   auto found = pictures_.find(id);
   if (found != pictures_.end()) return found->second;
   return pictures_[id] = DecodePictureResource(id);
