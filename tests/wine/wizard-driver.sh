@@ -9,11 +9,14 @@ installed_folder() { echo "$WINEPREFIX/drive_c/$WIN_PROGRAM_FILES/Velmora"; }
 installed_windows() { echo "C:\\$WIN_PROGRAM_FILES\\Velmora\\"; }
 
 # clear_installation: removes what an earlier installation left in the prefix: the installation
-# folder and the two registry keys, in the registry view the setup writes to.
+# folder, the two registry keys in the registry view the setup writes to, and the runtime DLL with
+# its registration, so that finding them afterwards proves this installation put them there.
 clear_installation() {
   rm -rf "$(installed_folder)"
+  rm -f "$WINEPREFIX"/drive_c/windows/{system32,syswow64}/midas.dll
   wine reg delete "$app_key" /f "$WIN_REG_VIEW" >/dev/null 2>&1 || true
   wine reg delete "$uninstall_key" /f "$WIN_REG_VIEW" >/dev/null 2>&1 || true
+  wine reg delete 'HKCU\Software\VelmoraDemo\midas' /f "$WIN_REG_VIEW" >/dev/null 2>&1 || true
 }
 
 # fresh_setup RUN [BUILD OPTIONS]: packs the demo product behind the stub of $win into
@@ -48,7 +51,8 @@ hold_at_first_data_file() {
     [ -f "$(installed_folder)/data/part000.dat" ] && break
     sleep 0.1
   done
-  kill -STOP "$SETUP_PID"
+  [ -f "$(installed_folder)/data/part000.dat" ] || { echo "the extraction never wrote data/part000.dat" >&2; return 1; }
+  kill -STOP "$SETUP_PID" || { echo "the setup ended before it could be held" >&2; return 1; }
 }
 go_on() { kill -CONT "$SETUP_PID"; }
 
