@@ -153,4 +153,17 @@ std::vector<const ControlDescription*> ClientChildren(int tag) {
   return children;
 }
 
+AccessibleObject DescribePage(const PageDescription& page, const std::string& headingLabelText, bool shown,
+                              bool focused) {
+  AccessibleObject o;
+  o.role = AccRole::kDialog;
+  o.name = page.pictureHeading != nullptr ? page.pictureHeading : headingLabelText;
+  if (page.pictureInstruction != nullptr) o.description = page.pictureInstruction;
+  o.width = kPageWidth;
+  o.height = kPageHeight;
+  o.state = shown ? accstate::kFocusable : accstate::kInvisible;
+  if (focused) o.state |= accstate::kFocused;
+  return o;
+}
+
 }  // namespace velmora::ui

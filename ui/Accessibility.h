@@ -15,6 +15,7 @@ namespace velmora::ui {
 // Roles, with the values the system's accessibility interface uses for them.
 enum class AccRole : uint32_t {
   kClient = 0x0A,
+  kDialog = 0x12,
   kGraphic = 0x28,
   kStaticText = 0x29,
   kText = 0x2A,
@@ -53,6 +54,7 @@ struct AccControlState {
 struct AccessibleObject {
   AccRole role = AccRole::kClient;
   std::string name;
+  std::string description;  // what the object says beyond its name (a page's instruction line)
   std::string value;
   std::string shortcut;       // "Alt+N", or empty
   std::string defaultAction;  // empty when the control has none
@@ -62,6 +64,12 @@ struct AccessibleObject {
 
 // The accessible object of a control in the given state.
 AccessibleObject DescribeControl(const AccControlState& control);
+
+// A page as screen readers meet it: a dialog named by its heading (the picture's, or the text its
+// heading label shows now), with the picture's instruction line as its description. It takes the
+// focus on every page change.
+AccessibleObject DescribePage(const PageDescription& page, const std::string& headingLabelText, bool shown,
+                              bool focused);
 
 // A caption as read aloud: without its access-key marks ("&&" reads as one "&").
 std::string SpokenCaption(const std::string& caption);

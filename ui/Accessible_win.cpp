@@ -183,7 +183,7 @@ class AccessibleWindow::Object final : public RefCounted<IAccessible> {
     return Field(child, value, [](const AccessibleObject& o) { return o.value; });
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-    return Field(child, text, [](const AccessibleObject&) { return std::string(); });
+    return Field(child, text, [](const AccessibleObject& o) { return o.description; });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     return Number(child, role, [](const AccessibleObject& o) { return long(o.role); });
@@ -213,8 +213,10 @@ class AccessibleWindow::Object final : public RefCounted<IAccessible> {
       focus->lVal = CHILDID_SELF;
       return S_OK;
     }
+    // A child window that holds the focus, or holds the control that does, answers for it.
     for (long id : source_->Children()) {
-      if (source_->ChildWindow(id) == focused && focused != nullptr) {
+      HWND own = source_->ChildWindow(id);
+      if (focused != nullptr && own != nullptr && (own == focused || IsChild(own, focused))) {
         focus->vt = VT_I4;
         focus->lVal = id;
         return S_OK;
@@ -381,6 +383,9 @@ void NotifyStateChange(HWND window, long child) {
 void NotifyNameChange(HWND window, long child) { NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, child); }
 void NotifyValueChange(HWND window, long child) {
   NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, child);
+}
+void NotifyLiveRegion(HWND window, long child) {
+  NotifyWinEvent(kEventLiveRegionChanged, window, OBJID_CLIENT, child);
 }
 void NotifyReorder(HWND window) { NotifyWinEvent(EVENT_OBJECT_REORDER, window, OBJID_CLIENT, CHILDID_SELF); }
 

@@ -83,6 +83,10 @@ void NotifyFocus(HWND window, long child = 0);
 void NotifyStateChange(HWND window, long child = 0);
 void NotifyNameChange(HWND window, long child);
 void NotifyValueChange(HWND window, long child);
+// The child is a live region whose content changed (the status line), so screen readers speak
+// it without the focus on it.
+void NotifyLiveRegion(HWND window, long child);
+constexpr DWORD kEventLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
 // The window's children changed (a new page).
 void NotifyReorder(HWND window);
 

@@ -6,12 +6,10 @@
 namespace velmora::ui {
 namespace {
 
-// The pages in the order the window creates them, by Tag.
-constexpr int kPageCreationOrder[] = {2, 1, 6, 0, 4, 3, 5};
-
+// Where the window creates a control's page.
 int PageRank(int tag) {
-  const auto* at = std::find(std::begin(kPageCreationOrder), std::end(kPageCreationOrder), tag);
-  return int(at - std::begin(kPageCreationOrder));
+  const PageDescription* page = PageOf(tag);
+  return page != nullptr ? page->creationRank : int(Pages().size());
 }
 
 // The windowed controls in creation order, re-sorted by tab order within each page.

@@ -91,14 +91,17 @@ Box LabelBox(const ControlDescription& d) {
 }
 
 const std::vector<PageDescription>& Pages() {
+  // The window creates the pages in the order licence, features, welcome, environment check,
+  // progress, location, finish.
   static const std::vector<PageDescription> pages = {
-      {6, "pnl1", "img6", IDR_PAGE_WELCOME},  // welcome
-      {0, "pl0", "img0", IDR_PAGE_A},         // environment check
-      {1, "pl1", "img1", IDR_PAGE_A},         // features
-      {2, "pl2", "img2", IDR_PAGE_A},         // licence agreement
-      {3, "pl3", "img3", IDR_PAGE_LOCATION},  // install location
-      {4, "pl4", "img4", IDR_PAGE_A},         // installation progress
-      {5, "pl5", "img5", IDR_PAGE_FINISH},    // finish
+      {6, "pnl1", "img6", IDR_PAGE_WELCOME, 2, nullptr, nullptr},  // welcome
+      {0, "pl0", "img0", IDR_PAGE_A, 3, nullptr, nullptr},         // environment check
+      {1, "pl1", "img1", IDR_PAGE_A, 1, nullptr, nullptr},         // features
+      {2, "pl2", "img2", IDR_PAGE_A, 0, nullptr, nullptr},         // licence agreement
+      {3, "pl3", "img3", IDR_PAGE_LOCATION, 5, "选择安装位置",     // install location
+       "请选择 Velmora 的安装目录和个人文件夹。"},
+      {4, "pl4", "img4", IDR_PAGE_A, 4, nullptr, nullptr},             // installation progress
+      {5, "pl5", "img5", IDR_PAGE_FINISH, 6, "Velmora 安装成功", nullptr},  // finish
   };
   return pages;
 }
@@ -106,6 +109,14 @@ const std::vector<PageDescription>& Pages() {
 const PageDescription* PageOf(int tag) {
   for (const PageDescription& page : Pages()) {
     if (page.tag == tag) return &page;
+  }
+  return nullptr;
+}
+
+const ControlDescription* HeadingLabel(const PageDescription& page) {
+  if (page.pictureHeading != nullptr) return nullptr;
+  for (const ControlDescription& d : Controls()) {
+    if (d.pageTag == page.tag && IsLabel(d.kind) && d.boldLarge) return &d;
   }
   return nullptr;
 }

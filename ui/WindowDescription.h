@@ -71,9 +71,17 @@ struct PageDescription {
   const char* panel;    // "pnl1", "pl0" ... "pl5"
   const char* picture;  // "img6", "img0" ...
   int pictureResource;  // the resource holding the picture (IDR_PAGE_...); pages 0, 1, 2 and 4 share one
+  int creationRank;     // where the window creates the page: access keys are offered in this order
+  // The heading and the instruction line that the page's picture draws, for a screen reader, since
+  // pixels have no name; nullptr where the page's first bold label is its heading or where the
+  // picture draws no instruction.
+  const char* pictureHeading;
+  const char* pictureInstruction;
 };
 // The page of a Tag, or nullptr for a Tag no page carries.
 const PageDescription* PageOf(int tag);
+// The label that is the page's heading: its first bold label; nullptr where the picture draws it.
+const ControlDescription* HeadingLabel(const PageDescription& page);
 
 constexpr int kPageWidth = 507;
 constexpr int kPageHeight = 394;

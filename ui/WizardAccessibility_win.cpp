@@ -1,4 +1,4 @@
-// The wizard window's client object for screen readers.
+// The wizard's objects for screen readers.
 #include "ui/WizardAccessibility_win.h"
 
 #include <commctrl.h>
@@ -8,28 +8,39 @@
 #include "ui/BmpButton_win.h"
 #include "ui/GlyphButton_win.h"
 #include "ui/WizardControls_win.h"
+#include "ui/WizardPages_win.h"
 
 namespace velmora::ui {
 
-const ControlDescription* WizardAccessibleSource::Control(long child) {
-  const std::vector<ControlDescription>& controls = Controls();
-  return child >= 1 && size_t(child) <= controls.size() ? &controls[size_t(child - 1)] : nullptr;
+AccessibleObject DescribeShownPage(HWND page, int tag, const app::TWindowModel& model) {
+  const PageDescription* description = PageOf(tag);
+  if (description == nullptr || page == nullptr) return AccessibleObject{};
+  const ControlDescription* heading = HeadingLabel(*description);
+  return DescribePage(*description, heading != nullptr ? model.Control(heading->id).text : std::string(),
+                      IsWindowVisible(page) && !model.hidden, GetFocus() == page);
 }
 
-std::vector<long> WizardAccessibleSource::Children() {
+const ControlDescription* PageAccessibleSource::Control(long child) const {
+  const std::vector<ControlDescription>& controls = Controls();
+  if (child < 1 || size_t(child) > controls.size()) return nullptr;
+  const ControlDescription* d = &controls[size_t(child - 1)];
+  return d->pageTag == tag_ ? d : nullptr;
+}
+
+std::vector<long> PageAccessibleSource::Children() {
   std::vector<long> ids;
-  for (const ControlDescription* d : ClientChildren(model_.currentPage)) ids.push_back(ChildOf(d->id));
+  for (const ControlDescription* d : ClientChildren(tag_)) ids.push_back(ChildOf(d->id));
   return ids;
 }
 
-bool WizardAccessibleSource::IsChild(long child) { return Control(child) != nullptr; }
+bool PageAccessibleSource::IsChild(long child) { return Control(child) != nullptr; }
 
-AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
+AccControlState PageAccessibleSource::StateOf(const ControlDescription& d) {
   const app::TControlState& state = model_.Control(d.id);
   AccControlState c;
   c.control = &d;
   c.text = state.text;
-  c.enabled = state.enabled && IsWindowEnabled(window_);  // not under a question box
+  c.enabled = state.enabled && IsWindowEnabled(GetAncestor(page_, GA_ROOT));  // not under a question box
   c.shown = model_.Shown(d.id) && !model_.hidden;
   c.checked = state.checked;
   c.left = state.left;
@@ -50,8 +61,34 @@ AccControlState WizardAccessibleSource::StateOf(const ControlDescription& d) {
   return c;
 }
 
-AccessibleObject WizardAccessibleSource::Describe(long child) {
+AccessibleObject PageAccessibleSource::Describe(long child) {
   if (const ControlDescription* d = Control(child)) return DescribeControl(StateOf(*d));
+  return DescribeShownPage(page_, tag_, model_);
+}
+
+HWND PageAccessibleSource::ChildWindow(long child) {
+  const ControlDescription* d = Control(child);
+  return d != nullptr ? controls_.Window(d->id) : nullptr;
+}
+
+bool PageAccessibleSource::DoDefaultAction(long child) {
+  const ControlDescription* d = Control(child);
+  if (d == nullptr || DescribeControl(StateOf(*d)).defaultAction.empty()) return false;
+  click_(d->id);
+  return true;
+}
+
+// The pages are the client's children by their Tag counted from 1.
+std::vector<long> WizardAccessibleSource::Children() {
+  HWND page = pages_.Window(model_.currentPage);
+  if (page == nullptr || !IsWindowVisible(page)) return {};
+  return {long(model_.currentPage) + 1};
+}
+
+bool WizardAccessibleSource::IsChild(long child) { return PageOf(int(child) - 1) != nullptr; }
+
+AccessibleObject WizardAccessibleSource::Describe(long child) {
+  if (IsChild(child)) return DescribeShownPage(pages_.Window(int(child) - 1), int(child) - 1, model_);
   AccessibleObject self;
   self.role = AccRole::kClient;
   char title[256];
@@ -67,15 +104,7 @@ AccessibleObject WizardAccessibleSource::Describe(long child) {
 }
 
 HWND WizardAccessibleSource::ChildWindow(long child) {
-  const ControlDescription* d = Control(child);
-  return d != nullptr ? controls_.Window(d->id) : nullptr;
-}
-
-bool WizardAccessibleSource::DoDefaultAction(long child) {
-  const ControlDescription* d = Control(child);
-  if (d == nullptr || DescribeControl(StateOf(*d)).defaultAction.empty()) return false;
-  click_(d->id);
-  return true;
+  return IsChild(child) ? pages_.Window(int(child) - 1) : nullptr;
 }
 
 namespace {

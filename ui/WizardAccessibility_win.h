@@ -1,10 +1,13 @@
-// The wizard window's client object for screen readers: the shown page's texts, picture, controls
-// and progress bar, read from the window model, with a click as every control's default action.
+// The wizard's objects for screen readers: the main window's client object, whose one child is
+// the shown page, and each page window's object, a dialog named by the page's heading that lists
+// the page's texts, picture, controls and progress bar, read from the window model, with a click as
+// every control's default action.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "app/WindowModel.h"
 #include "ui/Accessible_win.h"
@@ -12,13 +15,14 @@
 namespace velmora::ui {
 
 class WizardControls;
+class WizardPages;
 
-class WizardAccessibleSource : public AccessibleSource {
+class PageAccessibleSource : public AccessibleSource {
  public:
   // `click` does what a click on the control does.
-  WizardAccessibleSource(HWND window, const app::TWindowModel& model, const WizardControls& controls,
-                         std::function<void(ControlId)> click)
-      : window_(window), model_(model), controls_(controls), click_(std::move(click)) {}
+  PageAccessibleSource(HWND page, int tag, const app::TWindowModel& model, const WizardControls& controls,
+                       std::function<void(ControlId)> click)
+      : page_(page), tag_(tag), model_(model), controls_(controls), click_(std::move(click)) {}
 
   std::vector<long> Children() override;
   bool IsChild(long child) override;
@@ -30,14 +34,35 @@ class WizardAccessibleSource : public AccessibleSource {
   static long ChildOf(ControlId control) { return long(control) + 1; }
 
  private:
-  static const ControlDescription* Control(long child);
+  const ControlDescription* Control(long child) const;
   AccControlState StateOf(const ControlDescription& d);
 
-  HWND window_;
+  HWND page_;
+  int tag_;
   const app::TWindowModel& model_;
   const WizardControls& controls_;
   std::function<void(ControlId)> click_;
 };
+
+class WizardAccessibleSource : public AccessibleSource {
+ public:
+  WizardAccessibleSource(HWND window, const app::TWindowModel& model, const WizardPages& pages)
+      : window_(window), model_(model), pages_(pages) {}
+
+  std::vector<long> Children() override;
+  bool IsChild(long child) override;
+  AccessibleObject Describe(long child) override;
+  HWND ChildWindow(long child) override;
+  bool DoDefaultAction(long) override { return false; }
+
+ private:
+  HWND window_;
+  const app::TWindowModel& model_;
+  const WizardPages& pages_;
+};
+
+// A page as screen readers meet it now, in its window's coordinates.
+AccessibleObject DescribeShownPage(HWND page, int tag, const app::TWindowModel& model);
 
 // Gives an edit or the memo its own accessible object, named by what describes it on the page:
 // the system's own object for an edit knows no name, since no label window stands before it.

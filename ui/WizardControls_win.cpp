@@ -14,6 +14,7 @@
 #include "ui/VisualStyles_win.h"
 #include "ui/WizardAccessibility_win.h"
 #include "ui/WizardInput_win.h"
+#include "ui/WizardPages_win.h"
 
 namespace velmora::ui {
 
@@ -46,8 +47,9 @@ int CommandIdOf(ControlId id) { return kFirstControlId + int(id); }
 
 }  // namespace
 
-WizardControls::WizardControls(HWND window, HFONT font, const app::TWindowModel& model, Events events)
-    : window_(window), font_(font), events_(std::move(events)) {
+WizardControls::WizardControls(HWND window, const WizardPages& pages, HFONT font, const app::TWindowModel& model,
+                               Events events)
+    : window_(window), pages_(pages), font_(font), events_(std::move(events)) {
   for (const ControlDescription* entry : CreationOrder()) {
     const ControlDescription& d = *entry;
     const app::TControlState& state = model.Control(d.id);
@@ -103,7 +105,7 @@ HWND WizardControls::CreateButton(const ControlDescription& d, const std::string
   setup.down = LoadBitmapResource(set.down);
   setup.disabled = LoadBitmapResource(set.disabled);
   setup.onClick = [this, id = d.id] { events_.click(id); };
-  return CreateBmpButton(window_, CommandIdOf(d.id), d.left, d.top, setup);
+  return CreateBmpButton(pages_.Window(d.pageTag), CommandIdOf(d.id), d.left, d.top, setup);
 }
 
 HWND WizardControls::CreateGlyphControl(const ControlDescription& d, const app::TControlState& state) {
@@ -124,7 +126,7 @@ HWND WizardControls::CreateGlyphControl(const ControlDescription& d, const app::
   }
   setup.onClick = [this, id = d.id] { events_.glyphClicked(id); };
   const RECT box = {d.left, d.top, d.left + d.width, d.top + d.height};
-  return CreateGlyphButton(window_, CommandIdOf(d.id), box, setup);
+  return CreateGlyphButton(pages_.Window(d.pageTag), CommandIdOf(d.id), box, setup);
 }
 
 HWND WizardControls::CreateEdit(const ControlDescription& d, const std::string& text) {
@@ -138,7 +140,8 @@ HWND WizardControls::CreateEdit(const ControlDescription& d, const std::string& 
   } else {
     style |= ES_AUTOHSCROLL;
   }
-  HWND edit = CreateWindowExA(exStyle, "EDIT", text.c_str(), style, d.left, d.top, d.width, d.height, window_,
+  HWND edit = CreateWindowExA(exStyle, "EDIT", text.c_str(), style, d.left, d.top, d.width, d.height,
+                              pages_.Window(d.pageTag),
                               reinterpret_cast<HMENU>(intptr_t(CommandIdOf(d.id))), GetModuleHandleA(nullptr), nullptr);
   SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   return edit;
@@ -177,7 +180,7 @@ void WizardControls::AddTooltips() {
     TOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V1_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window_;
+    tool.hwnd = pages_.Window(d.pageTag);
     tool.uId = reinterpret_cast<UINT_PTR>(Window(d.id));
     tool.lpszText = const_cast<char*>(d.hint);
     SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));

@@ -17,6 +17,8 @@
 
 namespace velmora::ui {
 
+class WizardPages;
+
 class WizardControls {
  public:
   // What the controls report to the window.
@@ -30,9 +32,9 @@ class WizardControls {
     std::function<void(uint32_t key)> memoKey;
   };
 
-  // Creates every windowed control of every page as a hidden child of `window`, in the order
-  // access keys are offered to them, with the texts and check marks the model holds.
-  WizardControls(HWND window, HFONT font, const app::TWindowModel& model, Events events);
+  // Creates every windowed control as a child of its page's window, in the order access keys are
+  // offered to them, with the texts and check marks the model holds. `window` is the main window.
+  WizardControls(HWND window, const WizardPages& pages, HFONT font, const app::TWindowModel& model, Events events);
   // The window must go first: its radio buttons use the groups held here.
   ~WizardControls();
   WizardControls(const WizardControls&) = delete;
@@ -56,6 +58,7 @@ class WizardControls {
   static LRESULT CALLBACK MemoProc(HWND memo, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
 
   HWND window_;
+  const WizardPages& pages_;
   HFONT font_;
   Events events_;
   std::array<HWND, kControlCount> windows_{};

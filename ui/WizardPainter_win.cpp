@@ -50,14 +50,14 @@ WizardPainter::~WizardPainter() {
   }
 }
 
-WizardPainter::Changes WizardPainter::InvalidateChanged(const app::TWindowModel& model) {
+WizardPainter::Changes WizardPainter::InvalidateChanged(const app::TWindowModel& model, HWND page) {
   Changes changes;
   if (model.currentPage != paintedPage_) {
     changes.newPage = true;
     paintedPage_ = model.currentPage;
     paintedTexts_.clear();
     paintedBar_ = -1;
-    InvalidateRect(window_, nullptr, FALSE);
+    if (page != nullptr) InvalidateRect(page, nullptr, FALSE);
   }
   for (const ControlDescription& d : Controls()) {
     if (!IsLabel(d.kind) || d.pageTag != model.currentPage) continue;
@@ -66,51 +66,58 @@ WizardPainter::Changes WizardPainter::InvalidateChanged(const app::TWindowModel&
     if (painted != paintedTexts_.end() && painted->second == text) continue;
     paintedTexts_[d.id] = text;
     const RECT box = LabelRect(d);
-    InvalidateRect(window_, &box, FALSE);
+    if (page != nullptr) InvalidateRect(page, &box, FALSE);
     if (!changes.newPage) changes.labels.push_back(d.id);
   }
   const int bar = model.Control(ControlId::imgbar).width;
   if (bar != paintedBar_) {
     paintedBar_ = bar;
     const RECT track = RectOf(model.Control(ControlId::Image1));
-    InvalidateRect(window_, &track, FALSE);
+    if (page != nullptr && model.currentPage == kProgressPage) InvalidateRect(page, &track, FALSE);
     changes.bar = !changes.newPage;
   }
   return changes;
 }
 
-void WizardPainter::Paint(const app::TWindowModel& model) {
+void WizardPainter::Paint(HWND page, int tag, const app::TWindowModel& model) {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window_, &ps);
+  HDC dc = BeginPaint(page, &ps);
   const RECT part = ps.rcPaint;
-  if (backBuffer_ == nullptr) backBuffer_ = std::make_unique<Dib>(dc, kPageWidth + 1, kPageHeight + 1);
+  if (backBuffer_ == nullptr) backBuffer_ = std::make_unique<Dib>(dc, kPageWidth, kPageHeight);
   if (backBuffer_->ok() && part.right <= backBuffer_->width() && part.bottom <= backBuffer_->height()) {
     // Only the part that needs it is composed.
     HDC buffer = backBuffer_->dc();
     IntersectClipRect(buffer, part.left, part.top, part.right, part.bottom);
-    PaintPage(buffer, model);
+    PaintPage(buffer, tag, model);
     SelectClipRgn(buffer, nullptr);
     BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, buffer, part.left, part.top,
            SRCCOPY);
   } else {
-    PaintPage(dc, model);
+    PaintPage(dc, tag, model);
   }
-  EndPaint(window_, &ps);
+  EndPaint(page, &ps);
+}
+
+void WizardPainter::PaintUncovered(HWND window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+  EndPaint(window, &ps);
 }
 
 // The page's picture, then its labels over it, transparent, in their order.
-void WizardPainter::PaintPage(HDC dc, const app::TWindowModel& model) {
-  const int page = model.currentPage;
-  auto shown = model.pageVisible.find(page);
-  RECT all = {0, 0, kPageWidth + 1, kPageHeight + 1};
-  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
-  if (shown == model.pageVisible.end() || !shown->second) return;
-  if (HBITMAP picture = Picture(page)) Blit(dc, picture, 0, 0, kPageWidth, kPageHeight);
-  if (page == kProgressPage) PaintProgress(dc, model);
+void WizardPainter::PaintPage(HDC dc, int tag, const app::TWindowModel& model) {
+  RECT all = {0, 0, kPageWidth, kPageHeight};
+  if (HBITMAP picture = Picture(tag)) {
+    Blit(dc, picture, 0, 0, kPageWidth, kPageHeight);
+  } else {
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  if (tag == kProgressPage) PaintProgress(dc, model);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   for (const ControlDescription& d : Controls()) {
-    if (!IsLabel(d.kind) || d.pageTag != page || !model.Control(d.id).visible) continue;
+    if (!IsLabel(d.kind) || d.pageTag != tag || !model.Control(d.id).visible) continue;
     RECT box = LabelRect(d);
     // Laying out a label's text costs far more than clipping it, and most repaints during an
     // installation cover only the status line or the bar.

@@ -1,7 +1,7 @@
-// What the wizard window paints itself: the shown page's picture, its labels over it and, on the
-// progress page, the track and bar, composed off-screen and copied in one step. It also works out
-// which parts a change of the model needs repainted: a new page all of it, a label's new text only
-// the label's box and a new bar width only the track. During an installation the status line and
+// What the wizard's page windows paint themselves: the page's picture, its labels over it and, on
+// the progress page, the track and bar, composed off-screen and copied in one step. It also works
+// out which parts a change of the model needs repainted: a new page all of it, a label's new text
+// only the label's box and a new bar width only the track. During an installation the status line and
 // the bar change for every file, so this keeps those repaints small.
 #pragma once
 
@@ -20,7 +20,7 @@ namespace velmora::ui {
 class WizardPainter {
  public:
   // The fonts stay the caller's.
-  WizardPainter(HWND window, HFONT font, HFONT boldFont) : window_(window), font_(font), boldFont_(boldFont) {}
+  WizardPainter(HFONT font, HFONT boldFont) : font_(font), boldFont_(boldFont) {}
   ~WizardPainter();
   WizardPainter(const WizardPainter&) = delete;
   WizardPainter& operator=(const WizardPainter&) = delete;
@@ -32,19 +32,21 @@ class WizardPainter {
     bool bar = false;               // the bar's new width on the same page
     bool Any() const { return newPage || bar || !labels.empty(); }
   };
-  Changes InvalidateChanged(const app::TWindowModel& model);
+  // `page` is the shown page's window.
+  Changes InvalidateChanged(const app::TWindowModel& model, HWND page);
 
-  // WM_PAINT: composes the invalid part off-screen and copies it.
-  void Paint(const app::TWindowModel& model);
+  // WM_PAINT of page `tag`'s window: composes the invalid part off-screen and copies it.
+  void Paint(HWND page, int tag, const app::TWindowModel& model);
   // The whole page into `dc`: also what the self-drawn controls take from under them.
-  void PaintPage(HDC dc, const app::TWindowModel& model);
+  void PaintPage(HDC dc, int tag, const app::TWindowModel& model);
+  // WM_PAINT of the main window: what no page covers, in the window's colour.
+  static void PaintUncovered(HWND window);
 
  private:
   HBITMAP Picture(int pageTag);
   void PaintProgress(HDC dc, const app::TWindowModel& model);
   void Blit(HDC dc, HBITMAP picture, int left, int top, int width, int height);
 
-  HWND window_;
   HFONT font_, boldFont_;
   std::map<int, HBITMAP> pictures_;  // decoded page pictures, by resource
   HBITMAP trackPicture_ = nullptr;

@@ -9,7 +9,7 @@ bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescr
   HWND control = controls_.Window(d.id);
   if (control == nullptr) return false;
   const app::TControlState& state = model.Control(d.id);
-  const bool shown = model.Shown(d.id);
+  const bool shown = state.visible;  // its page's window shows it with the page
   Applied& last = applied_[size_t(d.id)];
   bool changed = false;
   // The memo's text is the licence, which the model does not hold.
@@ -37,13 +37,42 @@ bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescr
 // A control that can no longer hold the focus hands it on, as the window does for a control disabled
 // while focused. The system itself drops the focus of a window it disables, which would leave the
 // keyboard nowhere (Tab reaches no control), so the control that held the focus before the changes
-// decides. A hidden control's focus goes to the window, as on a page change, and stays there.
+// decides. A hidden control's focus goes to the page.
 void WizardSync::HandFocusOn(const app::TWindowModel& model, std::optional<ControlId> focused) {
   if (!focused || model.CanFocus(*focused)) return;
   const HWND now = GetFocus();
   if (now != nullptr && now != controls_.Window(*focused)) return;
   const std::optional<ControlId> next = input_.NextTabStop(focused);
-  SetFocus(next ? controls_.Window(*next) : window_);
+  SetFocus(next ? controls_.Window(*next) : pages_.Window(model.currentPage));
+}
+
+// Shows the model's pages, the new one before the old one goes, so that nothing shows through
+// between them. Returns whether a page was shown or hidden.
+bool WizardSync::ApplyPages(const app::TWindowModel& model) {
+  bool changed = false;
+  for (const bool showing : {true, false}) {
+    for (const PageDescription& page : Pages()) {
+      auto visible = model.pageVisible.find(page.tag);
+      const bool shown = visible != model.pageVisible.end() && visible->second;
+      auto last = pagesShown_.find(page.tag);
+      if (shown != showing || (last != pagesShown_.end() && last->second == shown)) continue;
+      ShowWindow(pages_.Window(page.tag), shown ? SW_SHOWNA : SW_HIDE);
+      pagesShown_[page.tag] = shown;
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+// Every page change, whoever makes it, hands the keyboard focus to the new page, which screen
+// readers then announce by its heading. The page itself takes it, not a control on it: a key held
+// or pressed twice on the old page must not act on the new one. While another program is active
+// the wizard's own activation does the same.
+void WizardSync::FocusNewPage(const app::TWindowModel& model) {
+  HWND focused = GetFocus();
+  if (focused == nullptr || (focused != window_ && !IsChild(window_, focused))) return;
+  HWND page = pages_.Window(model.currentPage);
+  SetFocus(page != nullptr && IsWindowVisible(page) ? page : window_);
 }
 
 // Whether passing the model on will enable, disable, show or hide a control. Asking the system for
@@ -53,20 +82,26 @@ bool WizardSync::FocusMayMove(const app::TWindowModel& model) const {
   for (const ControlDescription& d : Controls()) {
     if (controls_.Window(d.id) == nullptr) continue;  // drawn by the window, never focused
     const Applied& last = applied_[size_t(d.id)];
-    if (!last.known || last.enabled != model.Control(d.id).enabled || last.shown != model.Shown(d.id)) return true;
+    const app::TControlState& state = model.Control(d.id);
+    if (!last.known || last.enabled != state.enabled || last.shown != state.visible) return true;
   }
   return false;
 }
 
 bool WizardSync::Apply(app::TWindowModel& model) {
-  bool changed = false;
+  bool changed = ApplyPages(model);
   bool focusMayMove = false;
   const std::optional<ControlId> focused =
       FocusMayMove(model) ? controls_.Find(GetFocus()) : std::nullopt;
   for (const ControlDescription& d : Controls()) {
     if (ApplyControl(model, d, focusMayMove)) changed = true;
   }
-  if (focusMayMove) HandFocusOn(model, focused);
+  if (model.currentPage != appliedPage_) {
+    appliedPage_ = model.currentPage;
+    FocusNewPage(model);
+  } else if (focusMayMove) {
+    HandFocusOn(model, focused);
+  }
   RECT r;
   GetWindowRect(window_, &r);
   if (r.left != model.left || r.top != model.top || r.right - r.left != model.width || r.bottom - r.top != model.height) {

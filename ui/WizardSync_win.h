@@ -1,5 +1,5 @@
-// Brings the window model onto the screen's controls: each control's text, enabled, checked and
-// shown state, the focus, the window's place and size, and the show timer. Only what changed since
+// Brings the window model onto the screen's windows: the shown page, each control's text, enabled,
+// checked and shown state, the focus, the window's place and size, and the show timer. Only what changed since
 // the last sync is passed on: each call may be a round trip to the window system, and the
 // installation syncs for every file.
 #pragma once
@@ -7,11 +7,13 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <string>
 
 #include "app/WindowModel.h"
 #include "ui/WizardControls_win.h"
 #include "ui/WizardInput_win.h"
+#include "ui/WizardPages_win.h"
 
 namespace velmora::ui {
 
@@ -20,8 +22,8 @@ constexpr UINT_PTR kShowTimer = 1;
 
 class WizardSync {
  public:
-  WizardSync(HWND window, const WizardControls& controls, const WizardInput& input)
-      : window_(window), controls_(controls), input_(input) {}
+  WizardSync(HWND window, const WizardPages& pages, const WizardControls& controls, const WizardInput& input)
+      : window_(window), pages_(pages), controls_(controls), input_(input) {}
 
   // Passes the model's changes on; returns whether anything on the screen changed. Clears the
   // model's focus request once the focus moved.
@@ -38,15 +40,20 @@ class WizardSync {
     bool enabled = true, shown = false, checked = false;
     bool known = false;
   };
+  bool ApplyPages(const app::TWindowModel& model);
+  void FocusNewPage(const app::TWindowModel& model);
   bool FocusMayMove(const app::TWindowModel& model) const;
   bool ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove);
   // `focused`: the control that held the focus before the changes were passed on.
   void HandFocusOn(const app::TWindowModel& model, std::optional<ControlId> focused);
 
   HWND window_;
+  const WizardPages& pages_;
   const WizardControls& controls_;
   const WizardInput& input_;
   std::array<Applied, kControlCount> applied_{};
+  std::map<int, bool> pagesShown_;  // by Tag, as last passed on
+  int appliedPage_ = -1;
   bool timerRunning_ = false;
 };
 

@@ -1,22 +1,27 @@
-// The wizard's Win32 window: one borderless top-level window whose controls are built from the
-// window description. Every state change goes through the window model; after each event the model
-// is brought to the screen (WizardSync), the window repaints what changed (WizardPainter) and screen
-// readers hear of it (WizardAccessibleSource). This file holds the window's message dispatch.
+// The wizard's Win32 window: one borderless top-level window with a child window for each page,
+// whose controls are built from the window description. Every state change goes through the window
+// model; after each event the model is brought to the screen (WizardSync), the pages repaint what
+// changed (WizardPainter) and screen readers hear of it (the sources of WizardAccessibility). This
+// file holds the message dispatch of the window and its pages.
 #include "ui/WizardWindow_win.h"
 
 #include <windows.h>
 
 #include <string>
 
+#include <map>
+
 #include "app/ProductContract.h"
 #include "platform/SysUi.h"
 #include "resources/ResourceIds.h"
+#include "ui/ControlWindow_win.h"
 #include "ui/GlyphButton_win.h"
 #include "ui/MessagePump_win.h"
 #include "ui/WindowText_win.h"
 #include "ui/WizardAccessibility_win.h"
 #include "ui/WizardControls_win.h"
 #include "ui/WizardInput_win.h"
+#include "ui/WizardPages_win.h"
 #include "ui/WizardPainter_win.h"
 #include "ui/WizardSync_win.h"
 
@@ -42,12 +47,18 @@ struct Win32WizardWindow::Impl {
   HFONT font = nullptr;
   HFONT boldFont = nullptr;
   // The parts of the window, made with it, each for one concern.
+  std::unique_ptr<WizardPages> pages;
   std::unique_ptr<WizardControls> controls;
   std::unique_ptr<WizardInput> input;
   std::unique_ptr<WizardSync> sync;
   std::unique_ptr<WizardPainter> painter;
   std::unique_ptr<WizardAccessibleSource> accessSource;
   std::unique_ptr<AccessibleWindow> accessible;
+  // Each page's object, by Tag.
+  std::map<int, std::unique_ptr<PageAccessibleSource>> pageSources;
+  std::map<int, std::unique_ptr<AccessibleWindow>> pageAccessibles;
+  // The control that held the focus when another program was activated; it gets it back.
+  HWND focusBeforeDeactivation = nullptr;
   bool syncing = false;  // the window's own changes raise no events
   bool closing = false;
 
@@ -90,16 +101,25 @@ struct Win32WizardWindow::Impl {
     window = CreateWindowExA(0, kWindowClass, app::kApplicationTitle, WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                              kPageWidth + 1, kPageHeight + 1, nullptr, nullptr, instance, this);
     if (window == nullptr) return false;
+    pages = std::make_unique<WizardPages>(window, [this](int tag, HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+      return HandlePage(tag, page, message, wParam, lParam);
+    });
     WizardControls::Events events;
     events.click = [this](ControlId id) { ButtonClicked(id); };
     events.glyphClicked = [this](ControlId id) { GlyphClicked(id); };
     events.memoKey = [this](uint32_t key) { wizard->KeyDown(ControlId::Memo1, key); };
-    controls = std::make_unique<WizardControls>(window, font, Model(), std::move(events));
+    controls = std::make_unique<WizardControls>(window, *pages, font, Model(), std::move(events));
     input = std::make_unique<WizardInput>(window, *controls, Model());
-    sync = std::make_unique<WizardSync>(window, *controls, *input);
-    painter = std::make_unique<WizardPainter>(window, font, boldFont);
-    accessSource = std::make_unique<WizardAccessibleSource>(window, Model(), *controls,
-                                                            [this](ControlId id) { DefaultAction(id); });
+    sync = std::make_unique<WizardSync>(window, *pages, *controls, *input);
+    painter = std::make_unique<WizardPainter>(font, boldFont);
+    for (const PageDescription& page : Pages()) {
+      HWND pageWindow = pages->Window(page.tag);
+      auto& source = pageSources[page.tag];
+      source = std::make_unique<PageAccessibleSource>(pageWindow, page.tag, Model(), *controls,
+                                                      [this](ControlId id) { DefaultAction(id); });
+      pageAccessibles[page.tag] = std::make_unique<AccessibleWindow>(pageWindow, *source);
+    }
+    accessSource = std::make_unique<WizardAccessibleSource>(window, Model(), *pages);
     accessible = std::make_unique<AccessibleWindow>(window, *accessSource);
     return true;
   }
@@ -109,10 +129,15 @@ struct Win32WizardWindow::Impl {
   bool Sync() {
     syncing = true;
     bool changed = sync->Apply(Model());
-    const WizardPainter::Changes painted = painter->InvalidateChanged(Model());
+    HWND page = pages->Window(Model().currentPage);
+    const WizardPainter::Changes painted = painter->InvalidateChanged(Model(), page);
     if (painted.newPage) NotifyReorder(window);
-    for (ControlId label : painted.labels) NotifyNameChange(window, WizardAccessibleSource::ChildOf(label));
-    if (painted.bar) NotifyValueChange(window, WizardAccessibleSource::ChildOf(ControlId::imgbar));
+    for (ControlId label : painted.labels) {
+      NotifyNameChange(page, PageAccessibleSource::ChildOf(label));
+      // The status line is a live region: screen readers speak it while the focus is elsewhere.
+      if (label == ControlId::lbInfo) NotifyLiveRegion(page, PageAccessibleSource::ChildOf(label));
+    }
+    if (painted.bar) NotifyValueChange(page, PageAccessibleSource::ChildOf(ControlId::imgbar));
     syncing = false;
     return changed || painted.Any();
   }
@@ -201,13 +226,18 @@ struct Win32WizardWindow::Impl {
         }
         break;
       case WM_ERASEBKGND:
-        return 1;  // the page is painted whole in WM_PAINT
+        return 1;  // painted whole in WM_PAINT
       case WM_PAINT:
-        painter->Paint(Model());
+        WizardPainter::PaintUncovered(window);
         return 0;
-      case WM_PRINTCLIENT:
-        // The self-drawn controls take what lies under them from here.
-        painter->PaintPage(reinterpret_cast<HDC>(wParam), Model());
+      case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+          HWND focused = GetFocus();
+          focusBeforeDeactivation = focused != nullptr && IsChild(window, focused) ? focused : nullptr;
+        }
+        break;
+      case WM_SETFOCUS:
+        FocusShownPage();
         return 0;
       case WM_CLOSE:
         owner.RequestClose();
@@ -224,6 +254,59 @@ struct Win32WizardWindow::Impl {
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  // The window itself never keeps the focus while a page shows: the control that had it before
+  // another program was activated gets it back, or else the page.
+  void FocusShownPage() {
+    HWND target = focusBeforeDeactivation;
+    focusBeforeDeactivation = nullptr;
+    HWND page = pages->Window(Model().currentPage);
+    if (target == nullptr || !IsChild(page, target) || !CanTakeFocus(target)) target = page;
+    if (target != nullptr && IsWindowVisible(target)) SetFocus(target);
+  }
+
+  // A page window's messages: it paints its page, takes the mouse and the keys as the window does
+  // and answers screen readers for its page; what its controls report goes on to the window.
+  LRESULT HandlePage(int tag, HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto accessiblePage = pageAccessibles.find(tag);
+    if (accessiblePage == pageAccessibles.end() || accessible == nullptr) return DefWindowProcA(page, message, wParam, lParam);
+    switch (message) {
+      case WM_COMMAND:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORSTATIC:
+        return Handle(message, wParam, lParam);
+      case WM_ERASEBKGND:
+        return 1;  // the page is painted whole in WM_PAINT
+      case WM_PAINT:
+        painter->Paint(page, tag, Model());
+        return 0;
+      case WM_PRINTCLIENT:
+        // The self-drawn controls take what lies under them from here.
+        painter->PaintPage(reinterpret_cast<HDC>(wParam), tag, Model());
+        return 0;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN: {
+        POINT at = {short(LOWORD(lParam)), short(HIWORD(lParam))};
+        MapWindowPoints(page, window, &at, 1);
+        wizard->FormMouseDown(at.x, at.y);
+        return 0;
+      }
+      case WM_KEYDOWN:
+        // The page holding the focus stands for the window holding it.
+        wizard->KeyDown(std::nullopt, uint32_t(wParam));
+        break;
+      case WM_SETFOCUS:
+        NotifyFocus(page);
+        return 0;
+      case WM_GETOBJECT:
+        return accessiblePage->second->Answer(wParam, lParam);
+      default:
+        if (accessiblePage->second->HandleAction(message, wParam)) return 0;
+        break;
+    }
+    return DefWindowProcA(page, message, wParam, lParam);
   }
 
   // The licence is on white; the folder edits are white while enabled and grey while not. Returns

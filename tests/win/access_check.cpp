@@ -1,15 +1,16 @@
 // Console check program for Windows: reads the running wizard window through the system's
 // accessibility interface, as a screen reader does, from another process. Texts are printed in
 // UTF-8 for the test scripts.
-//   access-check tree              the client object and its children, one line each:
+//   access-check tree              the client object and its descendants, one line each:
 //                                  depth|role|name|value|states|shortcut|default action|left,top,width,height
+//                                  (a page's line also ends with |description)
 //   access-check do NAME           the default action of the child whose name is NAME (UTF-8)
 //   access-check across NAME UNTIL holds one client object: walks it, asks for NAME's default
 //                                  action, walks the same object again until a child is named
 //                                  UNTIL (a minute at most) and prints that tree, as a screen
 //                                  reader that keeps the window's object does
-//   access-check events READY STOP the name, value, state, focus and reorder events of the
-//                                  wizard's objects, event|role|name|value|states, from the moment
+//   access-check events READY STOP the name, value, state, focus, reorder and live-region events
+//                                  of the wizard's objects, event|role|name|value|states, from the moment
 //                                  it creates the file READY until the file STOP exists
 // Exit code 0 on success, 1 when the window or the child is not there, 2 on a usage error.
 #include <windows.h>
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr const char* kWizardClass = "TfrmKestrinSetupMain";
+constexpr DWORD kEventLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED
 
 std::string Utf8(const wchar_t* text, int length) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -84,6 +86,7 @@ std::string StateNames(long state) {
 std::string RoleName(long role) {
   switch (role) {
     case ROLE_SYSTEM_CLIENT: return "client";
+    case ROLE_SYSTEM_DIALOG: return "dialog";
     case ROLE_SYSTEM_GRAPHIC: return "graphic";
     case ROLE_SYSTEM_STATICTEXT: return "text";
     case ROLE_SYSTEM_TEXT: return "edit";
@@ -95,37 +98,44 @@ std::string RoleName(long role) {
   }
 }
 
-// One object (a child id of `object`) as a line of the tree.
+// One object (a child id of `object`) as a line of the tree; an object with a description (a
+// page's instruction line) has it as a last field.
 std::string Line(IAccessible* object, long id) {
   VARIANT child = Child(id), role, state;
   VariantInit(&role);
   VariantInit(&state);
-  BSTR name = nullptr, value = nullptr, shortcut = nullptr, action = nullptr;
+  BSTR name = nullptr, value = nullptr, shortcut = nullptr, action = nullptr, description = nullptr;
   object->get_accRole(child, &role);
   object->get_accState(child, &state);
   object->get_accName(child, &name);
   object->get_accValue(child, &value);
   object->get_accKeyboardShortcut(child, &shortcut);
   object->get_accDefaultAction(child, &action);
+  object->get_accDescription(child, &description);
   long left = 0, top = 0, width = 0, height = 0;
   object->accLocation(&left, &top, &width, &height, child);
-  return RoleName(role.vt == VT_I4 ? role.lVal : -1) + "|" + Utf8(name) + "|" + Utf8(value) + "|" +
-         StateNames(state.vt == VT_I4 ? state.lVal : 0) + "|" + Utf8(shortcut) + "|" + Utf8(action) + "|" +
-         std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(width) + "," + std::to_string(height);
+  std::string line = RoleName(role.vt == VT_I4 ? role.lVal : -1) + "|" + Utf8(name) + "|" + Utf8(value) + "|" +
+                     StateNames(state.vt == VT_I4 ? state.lVal : 0) + "|" + Utf8(shortcut) + "|" + Utf8(action) + "|" +
+                     std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(width) + "," +
+                     std::to_string(height);
+  const std::string described = Utf8(description);
+  if (!described.empty()) line += "|" + described;
+  return line;
 }
 
-// Calls visit(object, id, line) for the client object and every child, in the order listed, walked
-// as screen readers walk it (AccessibleChildren); a child that is a window of its own is read
-// through its own object.
+// Calls visit(object, id, line) for `object` and every descendant, in the order listed, walked as
+// screen readers walk it (AccessibleChildren); a child that is a window of its own (a page, a
+// control) is read through its own object, and its children after it.
 template <typename Visit>
-void Walk(IAccessible* client, Visit visit) {
-  visit(client, CHILDID_SELF, "0|" + Line(client, CHILDID_SELF));
+void Walk(IAccessible* object, Visit visit, int depth = 0) {
+  if (depth == 0) visit(object, CHILDID_SELF, "0|" + Line(object, CHILDID_SELF));
   long count = 0;
-  client->get_accChildCount(&count);
+  object->get_accChildCount(&count);
   if (count <= 0) return;
   VARIANT* children = new VARIANT[size_t(count)];
   long got = 0;
-  if (SUCCEEDED(AccessibleChildren(client, 0, count, children, &got))) {
+  const std::string prefix = std::to_string(depth + 1) + "|";
+  if (SUCCEEDED(AccessibleChildren(object, 0, count, children, &got))) {
     for (long i = 0; i < got; ++i) {
       VARIANT& child = children[i];
       IAccessible* own = nullptr;
@@ -133,10 +143,11 @@ void Walk(IAccessible* client, Visit visit) {
         child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own));
       }
       if (own != nullptr) {
-        visit(own, CHILDID_SELF, "1|" + Line(own, CHILDID_SELF));
+        visit(own, CHILDID_SELF, prefix + Line(own, CHILDID_SELF));
+        if (depth < 4) Walk(own, visit, depth + 1);
         own->Release();
       } else if (child.vt == VT_I4) {
-        visit(client, child.lVal, "1|" + Line(client, child.lVal));
+        visit(object, child.lVal, prefix + Line(object, child.lVal));
       }
       VariantClear(&child);
     }
@@ -163,6 +174,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG
                      : event == EVENT_OBJECT_STATECHANGE ? "state"
                      : event == EVENT_OBJECT_FOCUS       ? "focus"
                      : event == EVENT_OBJECT_REORDER     ? "reorder"
+                     : event == kEventLiveRegionChanged  ? "live"
                                                          : nullptr;
   if (name == nullptr || object != OBJID_CLIENT) return;
   // Only the wizard's window and its children.
@@ -199,7 +211,7 @@ int main(int argc, char** argv) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const std::string command = argv[1];
   if (command == "events" && argc == 4) {
-    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, 0, 0,
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_REORDER, kEventLiveRegionChanged, nullptr, OnEvent, 0, 0,
                                          WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS);
     // The hook is in place: the script may act now. It says when it has seen what it waits for.
     CloseHandle(CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
