@@ -157,8 +157,11 @@ AccessibleObject DescribePage(const PageDescription& page, const std::string& he
                               bool focused) {
   AccessibleObject o;
   o.role = AccRole::kDialog;
-  o.name = page.pictureHeading != nullptr ? page.pictureHeading : headingLabelText;
-  if (page.pictureInstruction != nullptr) o.description = page.pictureInstruction;
+  // A heading label is what the page shows as its heading; the picture's own is the name only where
+  // the page has none (the welcome picture's "安装向导" stands above the welcome label).
+  const char* pictureHeading = PictureTextOf(page, PictureText::kHeading);
+  o.name = !headingLabelText.empty() || pictureHeading == nullptr ? headingLabelText : pictureHeading;
+  if (const char* instruction = PictureTextOf(page, PictureText::kInstruction)) o.description = instruction;
   o.width = kPageWidth;
   o.height = kPageHeight;
   o.state = shown ? accstate::kFocusable : accstate::kInvisible;

@@ -13,6 +13,7 @@
 #include "ui/Colour_win.h"
 #include "ui/ControlWindow_win.h"
 #include "ui/Dib_win.h"
+#include "ui/HighContrast_win.h"
 
 namespace velmora::ui {
 namespace {
@@ -355,6 +356,40 @@ class Win32BmpButton final : public IBmpButtonHost {
     DeleteDC(source);
   }
 
+  // Under high contrast the bitmaps give way to a plain button in the system's colours: the face,
+  // an outline in the text colour (two pixels under the pointer), the highlight while pressed, and
+  // the caption (a cross for the close button, which has none) in the matching text colour.
+  void PaintInSystemColours(HDC dc, RECT client, const TBmpButtonPaint& plan) {
+    const bool down = plan.state == TBmpButtonState::bsDown || plan.state == TBmpButtonState::bsExclusive;
+    const bool disabled = plan.state == TBmpButtonState::bsDisabled;
+    FillRect(dc, &client, brushes_.Brush(down ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+    const int text = disabled ? COLOR_GRAYTEXT : down ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+    HBRUSH outline = brushes_.Brush(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
+    FrameRect(dc, &client, outline);
+    if (model_.Hot() && !disabled) {
+      RECT inner = {client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
+      FrameRect(dc, &inner, outline);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(text));
+    const std::string& caption = model_.Caption();
+    if (caption.empty()) {
+      HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(text));
+      HGDIOBJ oldPen = SelectObject(dc, pen);
+      const int m = 5;
+      MoveToEx(dc, client.left + m, client.top + m, nullptr);
+      LineTo(dc, client.right - m, client.bottom - m);
+      MoveToEx(dc, client.right - m, client.top + m, nullptr);
+      LineTo(dc, client.left + m, client.bottom - m);
+      SelectObject(dc, oldPen);
+      DeleteObject(pen);
+      return;
+    }
+    HGDIOBJ oldFont = SelectObject(dc, setup_.font);
+    DrawTextA(dc, caption.c_str(), int(caption.size()), &client, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    SelectObject(dc, oldFont);
+  }
+
   void PaintCaption(HDC dc, const TBmpButtonPaint& plan) {
     if (plan.caption == TBmpCaptionLook::cdNone) return;
     const std::string& text = model_.Caption();
@@ -391,15 +426,19 @@ class Win32BmpButton final : public IBmpButtonHost {
       SelectObject(dc, oldFont);
     }
     const TBmpButtonPaint plan = model_.PlanPaint(caption.cx, caption.cy);
-    PaintBackground(dc, plan);
-    if (plan.hasStayDownFill) {
-      HBRUSH brush = plan.stayDownPattern ? CreatePatternBrush(DownPattern::Bitmap()) : CreateSolidBrush(ToColorRef(plan.color));
-      RECT fill = ToRect(plan.stayDownRect);
-      FillRect(dc, &fill, brush);
-      DeleteObject(brush);
+    if (HighContrastOn()) {
+      PaintInSystemColours(dc, client, plan);
+    } else {
+      PaintBackground(dc, plan);
+      if (plan.hasStayDownFill) {
+        HBRUSH brush = plan.stayDownPattern ? CreatePatternBrush(DownPattern::Bitmap()) : CreateSolidBrush(ToColorRef(plan.color));
+        RECT fill = ToRect(plan.stayDownRect);
+        FillRect(dc, &fill, brush);
+        DeleteObject(brush);
+      }
+      PaintBitmap(dc, plan);
+      PaintCaption(dc, plan);
     }
-    PaintBitmap(dc, plan);
-    PaintCaption(dc, plan);
     if (plan.hasFocusRect) {
       RECT focus = ToRect(plan.focusRect);
       SetTextColor(dc, RGB(0, 0, 0));
@@ -418,6 +457,7 @@ class Win32BmpButton final : public IBmpButtonHost {
   SingleControlSource accessSource_;
   AccessibleWindow accessible_;
   HBITMAP generated_ = nullptr;
+  SystemColourBrushes brushes_;  // for the high-contrast look
   bool loading_ = true;
   bool trackingLeave_ = false;
 };

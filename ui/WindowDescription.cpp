@@ -91,17 +91,21 @@ Box LabelBox(const ControlDescription& d) {
 }
 
 const std::vector<PageDescription>& Pages() {
+  constexpr PictureText::Kind kHeading = PictureText::kHeading;
   // The window creates the pages in the order licence, features, welcome, environment check,
   // progress, location, finish.
   static const std::vector<PageDescription> pages = {
-      {6, "pnl1", "img6", IDR_PAGE_WELCOME, 2, nullptr, nullptr},  // welcome
-      {0, "pl0", "img0", IDR_PAGE_A, 3, nullptr, nullptr},         // environment check
-      {1, "pl1", "img1", IDR_PAGE_A, 1, nullptr, nullptr},         // features
-      {2, "pl2", "img2", IDR_PAGE_A, 0, nullptr, nullptr},         // licence agreement
-      {3, "pl3", "img3", IDR_PAGE_LOCATION, 5, "选择安装位置",     // install location
-       "请选择 Velmora 的安装目录和个人文件夹。"},
-      {4, "pl4", "img4", IDR_PAGE_A, 4, nullptr, nullptr},             // installation progress
-      {5, "pl5", "img5", IDR_PAGE_FINISH, 6, "Velmora 安装成功", nullptr},  // finish
+      {6, "pnl1", "img6", IDR_PAGE_WELCOME, 2, {{kHeading, "安装向导", 194, 44}}},  // welcome
+      {0, "pl0", "img0", IDR_PAGE_A, 3, {}},                                     // environment check
+      {1, "pl1", "img1", IDR_PAGE_A, 1, {}},                                     // features
+      {2, "pl2", "img2", IDR_PAGE_A, 0, {}},                                     // licence agreement
+      {3, "pl3", "img3", IDR_PAGE_LOCATION, 5,                                   // install location
+       {{kHeading, "选择安装位置", 30, 36},
+        {PictureText::kInstruction, "请选择 Velmora 的安装目录和个人文件夹。", 30, 63},
+        {PictureText::kFrameTitle, "安装目录", 34, 94},
+        {PictureText::kFrameTitle, "个人文件夹", 34, 204}}},
+      {4, "pl4", "img4", IDR_PAGE_A, 4, {}},                                     // installation progress
+      {5, "pl5", "img5", IDR_PAGE_FINISH, 6, {{kHeading, "Velmora 安装成功", 194, 44}}},  // finish
   };
   return pages;
 }
@@ -114,9 +118,15 @@ const PageDescription* PageOf(int tag) {
 }
 
 const ControlDescription* HeadingLabel(const PageDescription& page) {
-  if (page.pictureHeading != nullptr) return nullptr;
   for (const ControlDescription& d : Controls()) {
     if (d.pageTag == page.tag && IsLabel(d.kind) && d.boldLarge) return &d;
+  }
+  return nullptr;
+}
+
+const char* PictureTextOf(const PageDescription& page, PictureText::Kind kind) {
+  for (const PictureText& t : page.pictureTexts) {
+    if (t.kind == kind) return t.text;
   }
   return nullptr;
 }

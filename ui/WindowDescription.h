@@ -66,22 +66,29 @@ struct ControlDescription {
   const char* handler;  // the click (or change, key-down) handler it is bound to; nullptr when none
 };
 
+// A text that a page's picture draws, where it draws it: pixels have no name, so screen readers are
+// told it, and under high contrast, where no picture is drawn, the page draws it itself.
+struct PictureText {
+  enum Kind { kHeading, kInstruction, kFrameTitle };
+  Kind kind;
+  const char* text;
+  int left, top;  // the top left corner of its line
+};
+
 struct PageDescription {
   int tag;
   const char* panel;    // "pnl1", "pl0" ... "pl5"
   const char* picture;  // "img6", "img0" ...
   int pictureResource;  // the resource holding the picture (IDR_PAGE_...); pages 0, 1, 2 and 4 share one
   int creationRank;     // where the window creates the page: access keys are offered in this order
-  // The heading and the instruction line that the page's picture draws, for a screen reader, since
-  // pixels have no name; nullptr where the page's first bold label is its heading or where the
-  // picture draws no instruction.
-  const char* pictureHeading;
-  const char* pictureInstruction;
+  std::vector<PictureText> pictureTexts;
 };
 // The page of a Tag, or nullptr for a Tag no page carries.
 const PageDescription* PageOf(int tag);
-// The label that is the page's heading: its first bold label; nullptr where the picture draws it.
+// The label that is the page's heading: its first bold label; nullptr where only the picture draws one.
 const ControlDescription* HeadingLabel(const PageDescription& page);
+// The page's picture text of that kind; nullptr where the picture has none.
+const char* PictureTextOf(const PageDescription& page, PictureText::Kind kind);
 
 constexpr int kPageWidth = 507;
 constexpr int kPageHeight = 394;

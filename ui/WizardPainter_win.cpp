@@ -101,21 +101,25 @@ void WizardPainter::Paint(HWND page, int tag, const app::TWindowModel& model) {
 void WizardPainter::PaintUncovered(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(dc, &ps.rcPaint, brushes_.Brush(COLOR_BTNFACE));
   EndPaint(window, &ps);
 }
 
-// The page's picture, then its labels over it, transparent, in their order.
+// The page's picture, then its labels over it, transparent, in their order. Under high contrast
+// the page is the system's window colour with the picture's texts drawn in its text colour.
 void WizardPainter::PaintPage(HDC dc, int tag, const app::TWindowModel& model) {
   RECT all = {0, 0, kPageWidth, kPageHeight};
-  if (HBITMAP picture = Picture(tag)) {
+  const bool highContrast = HighContrastOn();
+  HBITMAP picture = highContrast ? nullptr : Picture(tag);
+  if (picture != nullptr) {
     Blit(dc, picture, 0, 0, kPageWidth, kPageHeight);
   } else {
-    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(dc, &all, brushes_.Brush(highContrast ? COLOR_WINDOW : COLOR_BTNFACE));
   }
-  if (tag == kProgressPage) PaintProgress(dc, model);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  if (highContrast) PaintPictureTexts(dc, tag);
+  if (tag == kProgressPage) PaintProgress(dc, model, highContrast);
   for (const ControlDescription& d : Controls()) {
     if (!IsLabel(d.kind) || d.pageTag != tag || !model.Control(d.id).visible) continue;
     RECT box = LabelRect(d);
@@ -139,19 +143,38 @@ HBITMAP WizardPainter::Picture(int pageTag) {
   return pictures_[id] = DecodePictureResource(id);
 }
 
+// The texts the page's picture would show, in the label fonts.
+void WizardPainter::PaintPictureTexts(HDC dc, int tag) {
+  const PageDescription* page = PageOf(tag);
+  if (page == nullptr) return;
+  for (const PictureText& t : page->pictureTexts) {
+    RECT box = {t.left, t.top, kPageWidth, t.top + 20};
+    HGDIOBJ old = SelectObject(dc, t.kind == PictureText::kHeading ? boldFont_ : font_);
+    DrawTextA(dc, t.text, -1, &box, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    SelectObject(dc, old);
+  }
+}
+
 // The track picture, and the bar picture's left part as wide as the bar control (the picture ends at
-// 461 pixels; a wider control shows no more of it).
-void WizardPainter::PaintProgress(HDC dc, const app::TWindowModel& model) {
-  if (trackPicture_ == nullptr) trackPicture_ = LoadBitmapResource(IDB_PROGRESS_TRACK);
+// 461 pixels; a wider control shows no more of it). Under high contrast: the track's outline in the
+// text colour and the bar in the highlight colour, as wide as the picture would show.
+void WizardPainter::PaintProgress(HDC dc, const app::TWindowModel& model, bool highContrast) {
   if (barPicture_ == nullptr) barPicture_ = LoadBitmapResource(IDB_PROGRESS_BAR);
   const app::TControlState& track = model.Control(ControlId::Image1);
   const app::TControlState& bar = model.Control(ControlId::imgbar);
-  if (trackPicture_ != nullptr) Blit(dc, trackPicture_, track.left, track.top, track.width, track.height);
-  if (barPicture_ != nullptr) {
-    BITMAP info;
-    GetObjectA(barPicture_, sizeof info, &info);
-    Blit(dc, barPicture_, bar.left, bar.top, std::min(bar.width, int(info.bmWidth)), info.bmHeight);
+  BITMAP barInfo = {};
+  if (barPicture_ != nullptr) GetObjectA(barPicture_, sizeof barInfo, &barInfo);
+  const int shown = std::min(bar.width, int(barInfo.bmWidth));
+  if (highContrast) {
+    const RECT outline = RectOf(track);
+    FrameRect(dc, &outline, brushes_.Brush(COLOR_WINDOWTEXT));
+    const RECT filled = {bar.left, bar.top, bar.left + shown, bar.top + int(barInfo.bmHeight)};
+    FillRect(dc, &filled, brushes_.Brush(COLOR_HIGHLIGHT));
+    return;
   }
+  if (trackPicture_ == nullptr) trackPicture_ = LoadBitmapResource(IDB_PROGRESS_TRACK);
+  if (trackPicture_ != nullptr) Blit(dc, trackPicture_, track.left, track.top, track.width, track.height);
+  if (barPicture_ != nullptr) Blit(dc, barPicture_, bar.left, bar.top, shown, barInfo.bmHeight);
 }
 
 // Copies a picture's top-left part to the DC, through a memory DC made once: the bar and the status

@@ -14,6 +14,7 @@
 
 #include "app/WindowModel.h"
 #include "ui/Dib_win.h"
+#include "ui/HighContrast_win.h"
 
 namespace velmora::ui {
 
@@ -40,14 +41,16 @@ class WizardPainter {
   // The whole page into `dc`: also what the self-drawn controls take from under them.
   void PaintPage(HDC dc, int tag, const app::TWindowModel& model);
   // WM_PAINT of the main window: what no page covers, in the window's colour.
-  static void PaintUncovered(HWND window);
+  void PaintUncovered(HWND window);
 
  private:
   HBITMAP Picture(int pageTag);
-  void PaintProgress(HDC dc, const app::TWindowModel& model);
+  void PaintPictureTexts(HDC dc, int tag);
+  void PaintProgress(HDC dc, const app::TWindowModel& model, bool highContrast);
   void Blit(HDC dc, HBITMAP picture, int left, int top, int width, int height);
 
   HFONT font_, boldFont_;
+  SystemColourBrushes brushes_;
   std::map<int, HBITMAP> pictures_;  // decoded page pictures, by resource
   HBITMAP trackPicture_ = nullptr;
   HBITMAP barPicture_ = nullptr;

@@ -16,6 +16,7 @@
 #include "resources/ResourceIds.h"
 #include "ui/ControlWindow_win.h"
 #include "ui/GlyphButton_win.h"
+#include "ui/HighContrast_win.h"
 #include "ui/MessagePump_win.h"
 #include "ui/WindowText_win.h"
 #include "ui/WizardAccessibility_win.h"
@@ -59,6 +60,7 @@ struct Win32WizardWindow::Impl {
   std::map<int, std::unique_ptr<AccessibleWindow>> pageAccessibles;
   // The control that held the focus when another program was activated; it gets it back.
   HWND focusBeforeDeactivation = nullptr;
+  SystemColourBrushes editBrushes;  // the edits' and the memo's backgrounds
   bool syncing = false;  // the window's own changes raise no events
   bool closing = false;
 
@@ -228,7 +230,7 @@ struct Win32WizardWindow::Impl {
       case WM_ERASEBKGND:
         return 1;  // painted whole in WM_PAINT
       case WM_PAINT:
-        WizardPainter::PaintUncovered(window);
+        painter->PaintUncovered(window);
         return 0;
       case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -239,6 +241,10 @@ struct Win32WizardWindow::Impl {
       case WM_SETFOCUS:
         FocusShownPage();
         return 0;
+      case WM_SYSCOLORCHANGE:
+      case WM_SETTINGCHANGE:
+        LookChanged();
+        break;
       case WM_CLOSE:
         owner.RequestClose();
         return 0;
@@ -309,20 +315,38 @@ struct Win32WizardWindow::Impl {
     return DefWindowProcA(page, message, wParam, lParam);
   }
 
-  // The licence is on white; the folder edits are white while enabled and grey while not. Returns
-  // the background brush, or 0 for the system's colours.
+  // The licence is on white; the folder edits are white while enabled and grey while not. Under
+  // high contrast all three take the system's colours for text and background. Returns the
+  // background brush, or 0 for the system's colours.
   LRESULT EditColours(HDC dc, ControlId id) {
     const ControlKind kind = Describe(id).kind;
+    if (kind != ControlKind::kMemo && kind != ControlKind::kFramedEdit) return 0;
+    const bool enabled = IsWindowEnabled(controls->Window(id)) != FALSE;
+    if (HighContrastOn()) {
+      const int background = kind == ControlKind::kMemo || enabled ? COLOR_WINDOW : COLOR_BTNFACE;
+      SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+      SetBkColor(dc, GetSysColor(background));
+      return reinterpret_cast<LRESULT>(editBrushes.Brush(background));
+    }
     if (kind == ControlKind::kMemo) {
       SetBkColor(dc, RGB(255, 255, 255));
       return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
     }
-    if (kind == ControlKind::kFramedEdit) {
-      const int colour = IsWindowEnabled(controls->Window(id)) ? COLOR_WINDOW : COLOR_BTNFACE;
-      SetBkColor(dc, GetSysColor(colour));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
-    }
-    return 0;
+    const int colour = enabled ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetBkColor(dc, GetSysColor(colour));
+    return reinterpret_cast<LRESULT>(editBrushes.Brush(colour));
+  }
+
+  static BOOL CALLBACK TellColoursChanged(HWND child, LPARAM) {
+    SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+  }
+
+  // The system's colours or its high-contrast setting changed: every window of the wizard repaints
+  // in the new look, the self-drawn controls taking anew what lies under them.
+  void LookChanged() {
+    EnumChildWindows(window, TellColoursChanged, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
   }
 };
 

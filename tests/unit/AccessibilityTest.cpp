@@ -132,5 +132,36 @@ TEST(Accessibility, ClientListsTextsInReadingOrderThenPictureControlsAndBar) {
                                       "RzBmpButton22", "btNext2", "RzBmpButton2"}));
 }
 
+// Every page is a dialog named by the heading a sighted user reads first: its heading label as it
+// reads now (the progress page's changes during a rollback), or the picture's own where the page has
+// no heading label; the location picture's instruction is the page's description.
+TEST(Accessibility, PagesAreDialogsNamedByTheirHeadings) {
+  struct Case {
+    int tag;
+    const char* labelText;  // what the page's heading label shows now, "" without one
+    const char* name;
+    const char* description;
+  };
+  const Case cases[] = {
+      {6, "欢迎使用 Velmora 安装程序", "欢迎使用 Velmora 安装程序", ""},
+      {0, "运行环境检测", "运行环境检测", ""},
+      {4, "正在回滚安装", "正在回滚安装", ""},
+      {3, "", "选择安装位置", "请选择 Velmora 的安装目录和个人文件夹。"},
+      {5, "", "Velmora 安装成功", ""},
+  };
+  for (const Case& c : cases) {
+    const PageDescription* page = PageOf(c.tag);
+    ASSERT_NE(page, nullptr);
+    const ControlDescription* label = HeadingLabel(*page);
+    EXPECT_EQ(label != nullptr, *c.labelText != '\0') << c.tag;
+    const AccessibleObject o = DescribePage(*page, c.labelText, true, c.tag == 5);
+    EXPECT_EQ(o.role, AccRole::kDialog) << c.tag;
+    EXPECT_EQ(o.name, c.name) << c.tag;
+    EXPECT_EQ(o.description, c.description) << c.tag;
+    EXPECT_EQ(o.state, c.tag == 5 ? (kFocusable | kFocused) : kFocusable) << c.tag;
+  }
+  EXPECT_EQ(DescribePage(*PageOf(1), "软件功能介绍", false, false).state, kInvisible);
+}
+
 }  // namespace
 }  // namespace velmora::ui

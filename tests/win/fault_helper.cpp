@@ -12,6 +12,13 @@
 //   fault-helper tips              keeps every tooltip of the setup shown for as long as the pointer
 //                                  stays (the longest delay a tooltip takes), so that it can be
 //                                  looked at when it has settled
+//   fault-helper contrast          sets the system colours of the High Contrast Black scheme for the
+//                                  programs started from now on, and prints the colours it replaced
+//                                  as "restore" arguments
+//   fault-helper restore I=RGB...  sets those colours back
+//   fault-helper changed           tells the wizard window that the high-contrast setting changed
+//                                  (WM_SETTINGCHANGE), as the system tells every window when it is
+//                                  turned on or off
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,7 +26,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -124,13 +133,63 @@ int Message(bool aside) {
 
 }  // namespace
 
+// The elements a high-contrast scheme sets, with High Contrast Black's colours.
+constexpr struct {
+  int element;
+  COLORREF colour;
+} kHighContrastBlack[] = {
+    {COLOR_WINDOW, RGB(0, 0, 0)},          {COLOR_WINDOWTEXT, RGB(255, 255, 255)},
+    {COLOR_BTNFACE, RGB(0, 0, 0)},         {COLOR_BTNTEXT, RGB(255, 255, 255)},
+    {COLOR_HIGHLIGHT, RGB(26, 235, 255)},  {COLOR_HIGHLIGHTTEXT, RGB(0, 0, 0)},
+    {COLOR_GRAYTEXT, RGB(63, 242, 63)},    {COLOR_BTNSHADOW, RGB(255, 255, 255)},
+    {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)},
+};
+
+int Contrast() {
+  int elements[std::size(kHighContrastBlack)];
+  COLORREF colours[std::size(kHighContrastBlack)];
+  for (size_t i = 0; i < std::size(kHighContrastBlack); ++i) {
+    elements[i] = kHighContrastBlack[i].element;
+    colours[i] = kHighContrastBlack[i].colour;
+    std::printf("%s%d=%06lx", i > 0 ? " " : "", elements[i], static_cast<unsigned long>(GetSysColor(elements[i])));
+  }
+  std::printf("\n");
+  return SetSysColors(int(std::size(elements)), elements, colours) ? 0 : 1;
+}
+
+int Restore(int count, char** arguments) {
+  std::vector<int> elements;
+  std::vector<COLORREF> colours;
+  for (int i = 0; i < count; ++i) {
+    unsigned long colour = 0;
+    int element = 0;
+    if (std::sscanf(arguments[i], "%d=%lx", &element, &colour) != 2) return 2;
+    elements.push_back(element);
+    colours.push_back(COLORREF(colour));
+  }
+  return SetSysColors(int(elements.size()), elements.data(), colours.data()) ? 0 : 1;
+}
+
+int Changed() {
+  HWND wizard = FindWindowA("TfrmKestrinSetupMain", nullptr);
+  if (wizard == nullptr) {
+    std::fprintf(stderr, "no wizard window\n");
+    return 1;
+  }
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(wizard, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0, SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "hold") == 0) return Hold(argv[2], argv[3]);
   if (argc == 2 && std::strcmp(argv[1], "message") == 0) return Message(false);
   if (argc == 2 && std::strcmp(argv[1], "box") == 0) return Box();
   if (argc == 3 && std::strcmp(argv[1], "gone") == 0) return Gone(argv[2]);
   if (argc == 2 && std::strcmp(argv[1], "tips") == 0) return Tips();
+  if (argc == 2 && std::strcmp(argv[1], "contrast") == 0) return Contrast();
+  if (argc == 2 && std::strcmp(argv[1], "changed") == 0) return Changed();
+  if (argc >= 3 && std::strcmp(argv[1], "restore") == 0) return Restore(argc - 2, argv + 2);
   if (argc == 3 && std::strcmp(argv[1], "message") == 0 && std::strcmp(argv[2], "aside") == 0) return Message(true);
-  std::fprintf(stderr, "usage: fault-helper hold FILE READY | message [aside] | box | gone HANDLE | tips\n");
+  std::fprintf(stderr, "usage: fault-helper hold FILE READY | message [aside] | box | gone HANDLE | tips | contrast | restore I=RGB... | changed\n");
   return 2;
 }

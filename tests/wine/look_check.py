@@ -18,6 +18,9 @@ usage: look_check.py ART_DIR CHECK SHOT [ARGS...]
                                       drawn), and fails unless it is WIDTH when given
   same|differ SHOT OTHER L T R B      the two screenshots agree (or not) inside the box; OTHER is the
                                       name of a screenshot in SHOT's folder
+  readable SHOT L T R B               a text lies inside the box, readable: at least 20 of its pixels
+                                      contrast with the box's commonest colour (what the text lies
+                                      on) by a luminance ratio of 4.5 or more
 Exits 1 with a message when a check fails.
 """
 import os
@@ -160,6 +163,33 @@ def compare(shot, other, box):
     return all(shot.px(x, y) == other.px(x, y) for y in range(t, b) for x in range(l, r))
 
 
+def luminance(rgb):
+    def channel(v):
+        v /= 255
+        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
+    r, g, b = (channel(v) for v in rgb)
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b
+
+
+def contrast(a, b):
+    la, lb = sorted((luminance(a), luminance(b)), reverse=True)
+    return (la + 0.05) / (lb + 0.05)
+
+
+def check_readable(art, shot, *box):
+    l, t, r, b = (int(v) for v in box)
+    pixels = [shot.px(x, y) for y in range(t, b) for x in range(l, r)]
+    counts = {}
+    for p in pixels:
+        counts[p] = counts.get(p, 0) + 1
+    ground = max(counts, key=counts.get)
+    clear = sum(n for p, n in counts.items() if contrast(p, ground) >= 4.5)
+    if clear < 20:
+        best = max(contrast(p, ground) for p in counts)
+        fail(f"no readable text in {box}: {clear} pixels contrast with the ground {ground} by 4.5 or more "
+             f"(the best ratio is {best:.2f})")
+
+
 def main(argv):
     art, check, shot = argv[1], argv[2], Image(argv[3])
     args = argv[4:]
@@ -169,7 +199,7 @@ def main(argv):
             fail(f"{argv[3]} and {args[0]} should {'agree' if check == 'same' else 'differ'} in {args[1:]}")
         return
     checks = {"frame": check_frame, "button": check_button, "labels": check_labels, "plain": check_plain, "page": check_page,
-              "radio": check_radio, "colour": check_colour, "picture": check_picture, "bar": check_bar}
+              "radio": check_radio, "colour": check_colour, "picture": check_picture, "bar": check_bar, "readable": check_readable}
     checks[check](art, shot, *args)
 
 
