@@ -2,8 +2,11 @@
 #include "ui/WizardAccessibility_win.h"
 
 #include <commctrl.h>
+#include <initguid.h>
+#include <oleacc.h>
 
 #include <algorithm>
+#include <string>
 
 #include "ui/BmpButton_win.h"
 #include "ui/GlyphButton_win.h"
@@ -145,9 +148,28 @@ LRESULT CALLBACK AccessibleEditProc(HWND edit, UINT message, WPARAM wParam, LPAR
   return DefSubclassProc(edit, message, wParam, lParam);
 }
 
+// Annotates the system's object of a window with a name; false when the system cannot.
+bool AnnotateName(HWND window, const std::string& name) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), nullptr, 0);
+  std::wstring wide(size_t(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), wide.data(), n);
+  IAccPropServices* services = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                              reinterpret_cast<void**>(&services)))) {
+    return false;
+  }
+  // The annotation lives with the window; the service object is not needed to keep it.
+  const HRESULT result = services->SetHwndPropStr(window, DWORD(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, wide.c_str());
+  services->Release();
+  return result == S_OK;
+}
+
 }  // namespace
 
 void AttachAccessibleEdit(HWND edit, const ControlDescription& description) {
+  AccControlState state;
+  state.control = &description;
+  if (AnnotateName(edit, DescribeControl(state).name)) return;
   auto* accessible = new AccessibleEdit(edit, description);
   if (!SetWindowSubclass(edit, AccessibleEditProc, kAccessibleEditId, reinterpret_cast<DWORD_PTR>(accessible))) {
     delete accessible;

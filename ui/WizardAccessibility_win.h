@@ -64,8 +64,10 @@ class WizardAccessibleSource : public AccessibleSource {
 // A page as screen readers meet it now, in its window's coordinates.
 AccessibleObject DescribeShownPage(HWND page, int tag, const app::TWindowModel& model);
 
-// Gives an edit or the memo its own accessible object, named by what describes it on the page:
-// the system's own object for an edit knows no name, since no label window stands before it.
+// Names an edit or the memo by what describes it on the page, since no label window stands before
+// it: the system's own object for the edit is annotated with the name, and keeps its caret, line
+// reading and value setting for screen readers. Where the system cannot annotate (Wine), the edit
+// answers with an object of its own instead.
 void AttachAccessibleEdit(HWND edit, const ControlDescription& description);
 
 }  // namespace velmora::ui
