@@ -45,6 +45,12 @@ AccControlState PageAccessibleSource::StateOf(const ControlDescription& d) {
   c.text = state.text;
   c.enabled = state.enabled && IsWindowEnabled(GetAncestor(page_, GA_ROOT));  // not under a question box
   c.shown = model_.Shown(d.id) && !model_.hidden;
+  HWND window = controls_.Window(d.id);
+  if (window != nullptr) {
+    // A control that is a window of its own is usable as its own object says: one test for both.
+    c.enabled = ControlUsable(window);
+    c.shown = IsWindowVisible(window) != FALSE;
+  }
   c.checked = state.checked;
   c.left = state.left;
   c.top = state.top;
@@ -56,7 +62,7 @@ AccControlState PageAccessibleSource::StateOf(const ControlDescription& d) {
     c.height = box.bottom - box.top;
   }
   c.fullWidth = state.tag;
-  if (HWND window = controls_.Window(d.id)) {
+  if (window != nullptr) {
     c.focused = GetFocus() == window;
     if (TRzBmpButton* button = BmpButtonOf(window)) c.pressed = button->State() == TBmpButtonState::bsDown;
     if (TRzCustomGlyphButton* glyph = GlyphButtonOf(window)) c.pressed = glyph->Pressed();
