@@ -182,8 +182,20 @@ void TSetupWizard::Click(ControlId control) {
   // Check boxes toggle and radio buttons check themselves before their handler runs.
   TControlState& c = window_.Control(control);
   if (!c.enabled || !c.visible) return;
-  if (c.description->kind == ui::ControlKind::kCheckBox) c.checked = !c.checked;
-  if (c.description->kind == ui::ControlKind::kRadioButton) CheckRadio(control);
+  const ui::ControlKind kind = c.description->kind;
+  if (kind == ui::ControlKind::kCheckBox || kind == ui::ControlKind::kRadioButton) {
+    Toggled(control, kind == ui::ControlKind::kRadioButton || !c.checked);
+    return;
+  }
+  Clicked(control);
+}
+
+void TSetupWizard::Toggled(ControlId control, bool checked) {
+  if (ui::Describe(control).kind == ui::ControlKind::kRadioButton) {
+    if (checked) CheckRadio(control);  // the user never unchecks a radio button
+  } else {
+    window_.Control(control).checked = checked;
+  }
   Clicked(control);
 }
 

@@ -48,6 +48,10 @@ class TSetupWizard {
   void Click(ControlId control);
   // The control's own click after it has changed its state itself: runs its handler only.
   void Clicked(ControlId control);
+  // The user toggled a check box or radio button on the screen, which now shows `checked`: the
+  // model takes what the user asked for (a radio button checked unchecks the others of its page)
+  // and the handler runs; the screen then follows the model.
+  void Toggled(ControlId control, bool checked);
   // The 500 ms timer tmshow fired.
   void tmshowTimer();
   // A custom window message reached the wizard window.

@@ -57,6 +57,7 @@ WizardControls::WizardControls(HWND window, const WizardPages& pages, HFONT font
       case ControlKind::kCheckBox:
       case ControlKind::kRadioButton:
         windows_[size_t(d.id)] = CreateGlyphControl(d, state);
+        glyphs_[size_t(d.id)] = GlyphButtonOf(windows_[size_t(d.id)]);
         break;
       case ControlKind::kFramedEdit:
       case ControlKind::kMemo:
@@ -117,9 +118,8 @@ HWND WizardControls::CreateGlyphControl(const ControlDescription& d, const app::
   setup.vertical = d.id == ControlId::chbAgree || setup.radio ? avCenter : avTop;
   setup.checked = state.checked;
   if (setup.radio) {
-    auto& group = radioGroups_[d.pageTag];
-    if (group == nullptr) group = std::make_unique<TRadioSiblings>();
-    setup.siblings = group.get();
+    // No sibling group: the wizard keeps its pages' radio buttons one group, and the sync
+    // unchecks the others.
     setup.strip = LoadBitmapResource(IDB_RADIO_STRIP);
     setup.transparentColor = clFuchsia;
     setup.winMaskColor = clFuchsia;

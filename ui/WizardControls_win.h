@@ -25,8 +25,7 @@ class WizardControls {
   struct Events {
     // A bitmap button was clicked.
     std::function<void(ControlId)> click;
-    // A check box or radio button changed its own state (a radio button its siblings' too) and
-    // was clicked.
+    // A check box or radio button changed its own state on the user's input and was clicked.
     std::function<void(ControlId)> glyphClicked;
     // A key went down in the licence memo.
     std::function<void(uint32_t key)> memoKey;
@@ -35,13 +34,14 @@ class WizardControls {
   // Creates every windowed control as a child of its page's window, in the order access keys are
   // offered to them, with the texts and check marks the model holds. `window` is the main window.
   WizardControls(HWND window, const WizardPages& pages, HFONT font, const app::TWindowModel& model, Events events);
-  // The window must go first: its radio buttons use the groups held here.
   ~WizardControls();
   WizardControls(const WizardControls&) = delete;
   WizardControls& operator=(const WizardControls&) = delete;
 
   // The window of a windowed control; null for the controls the window paints itself.
   HWND Window(ControlId id) const { return windows_[size_t(id)]; }
+  // The check box or radio button of that identity; nullptr for the other controls.
+  TRzCustomGlyphButton* Glyph(ControlId id) const { return glyphs_[size_t(id)]; }
   // The control of a window or of a command id, if it is one of these.
   std::optional<ControlId> Find(HWND control) const;
   std::optional<ControlId> FromCommand(int commandId) const;
@@ -62,7 +62,7 @@ class WizardControls {
   HFONT font_;
   Events events_;
   std::array<HWND, kControlCount> windows_{};
-  std::map<int, std::unique_ptr<TRadioSiblings>> radioGroups_;  // the radio buttons of each page
+  std::array<TRzCustomGlyphButton*, kControlCount> glyphs_{};
 };
 
 }  // namespace velmora::ui

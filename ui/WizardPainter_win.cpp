@@ -50,33 +50,20 @@ WizardPainter::~WizardPainter() {
   }
 }
 
-WizardPainter::Changes WizardPainter::InvalidateChanged(const app::TWindowModel& model, HWND page) {
-  Changes changes;
-  if (model.currentPage != paintedPage_) {
-    changes.newPage = true;
-    paintedPage_ = model.currentPage;
-    paintedTexts_.clear();
-    paintedBar_ = -1;
-    if (page != nullptr) InvalidateRect(page, nullptr, FALSE);
+void WizardPainter::Invalidate(const DrawnChanges& changes, const app::TWindowModel& model, HWND page) {
+  if (page == nullptr) return;
+  if (changes.newPage) {
+    InvalidateRect(page, nullptr, FALSE);
+    return;
   }
-  for (const ControlDescription& d : Controls()) {
-    if (!IsLabel(d.kind) || d.pageTag != model.currentPage) continue;
-    const std::string& text = model.Control(d.id).text;
-    auto painted = paintedTexts_.find(d.id);
-    if (painted != paintedTexts_.end() && painted->second == text) continue;
-    paintedTexts_[d.id] = text;
-    const RECT box = LabelRect(d);
-    if (page != nullptr) InvalidateRect(page, &box, FALSE);
-    if (!changes.newPage) changes.labels.push_back(d.id);
+  for (ControlId label : changes.labels) {
+    const RECT box = LabelRect(Describe(label));
+    InvalidateRect(page, &box, FALSE);
   }
-  const int bar = model.Control(ControlId::imgbar).width;
-  if (bar != paintedBar_) {
-    paintedBar_ = bar;
+  if (changes.bar && model.currentPage == kProgressPage) {
     const RECT track = RectOf(model.Control(ControlId::Image1));
-    if (page != nullptr && model.currentPage == kProgressPage) InvalidateRect(page, &track, FALSE);
-    changes.bar = !changes.newPage;
+    InvalidateRect(page, &track, FALSE);
   }
-  return changes;
 }
 
 void WizardPainter::Paint(HWND page, int tag, const app::TWindowModel& model) {

@@ -1,7 +1,7 @@
 // What the wizard's page windows paint themselves: the page's picture, its labels over it and, on
-// the progress page, the track and bar, composed off-screen and copied in one step. It also works
-// out which parts a change of the model needs repainted: a new page all of it, a label's new text
-// only the label's box and a new bar width only the track. During an installation the status line and
+// the progress page, the track and bar, composed off-screen and copied in one step, and which parts
+// a change needs repainted: a new page all of it, a label's new text only the label's box and a
+// new bar width only the track. During an installation the status line and
 // the bar change for every file, so this keeps those repaints small.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include "app/WindowModel.h"
 #include "ui/Dib_win.h"
 #include "ui/HighContrast_win.h"
+#include "ui/WizardSync_win.h"
 
 namespace velmora::ui {
 
@@ -26,15 +27,9 @@ class WizardPainter {
   WizardPainter(const WizardPainter&) = delete;
   WizardPainter& operator=(const WizardPainter&) = delete;
 
-  // What changed on the screen since the last call, which this has invalidated.
-  struct Changes {
-    bool newPage = false;
-    std::vector<ControlId> labels;  // labels of the same page with a new text
-    bool bar = false;               // the bar's new width on the same page
-    bool Any() const { return newPage || bar || !labels.empty(); }
-  };
-  // `page` is the shown page's window.
-  Changes InvalidateChanged(const app::TWindowModel& model, HWND page);
+  // Invalidates what the changes need repainted on the shown page's window `page`: all of it for a
+  // new page, a label's box for its new text, the track for the bar's new width.
+  void Invalidate(const DrawnChanges& changes, const app::TWindowModel& model, HWND page);
 
   // WM_PAINT of page `tag`'s window: composes the invalid part off-screen and copies it.
   void Paint(HWND page, int tag, const app::TWindowModel& model);
@@ -58,10 +53,6 @@ class WizardPainter {
   // repaints for every file.
   std::unique_ptr<Dib> backBuffer_;
   HDC pictureSource_ = nullptr;  // selects each picture in turn for copying
-  // What the screen shows now.
-  int paintedPage_ = -2;
-  std::map<ControlId, std::string> paintedTexts_;  // the labels of the painted page
-  int paintedBar_ = -1;
 };
 
 }  // namespace velmora::ui

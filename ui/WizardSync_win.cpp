@@ -21,16 +21,17 @@ bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescr
     EnableWindow(control, state.enabled);
     changed = focusMayMove = true;
   }
-  if ((d.kind == ControlKind::kCheckBox || d.kind == ControlKind::kRadioButton) &&
-      (!last.known || last.checked != state.checked)) {
-    if (TRzCustomGlyphButton* glyph = GlyphButtonOf(control)) glyph->SetChecked(state.checked);
+  // A check box or radio button may have changed itself on the user's input: what it shows is
+  // compared, not what was last passed on (asking it costs no call to the window system).
+  if (TRzCustomGlyphButton* glyph = controls_.Glyph(d.id); glyph != nullptr && glyph->Checked() != state.checked) {
+    glyph->SetChecked(state.checked);
     changed = true;
   }
   if (!last.known || last.shown != shown) {
     ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
     changed = focusMayMove = true;
   }
-  last = Applied{state.text, state.enabled, shown, state.checked, true};
+  last = Applied{state.text, state.enabled, shown, true};
   return changed;
 }
 
@@ -88,7 +89,29 @@ bool WizardSync::FocusMayMove(const app::TWindowModel& model) const {
   return false;
 }
 
-bool WizardSync::Apply(app::TWindowModel& model) {
+// The labels and the bar of the shown page against what was last drawn; a new page is drawn whole.
+void WizardSync::CompareDrawn(const app::TWindowModel& model, bool newPage, DrawnChanges& drawn) {
+  drawn.newPage = newPage;
+  if (newPage) {
+    drawnTexts_.clear();
+    drawnBar_ = -1;
+  }
+  for (const ControlDescription& d : Controls()) {
+    if (!IsLabel(d.kind) || d.pageTag != model.currentPage) continue;
+    const std::string& text = model.Control(d.id).text;
+    auto last = drawnTexts_.find(d.id);
+    if (last != drawnTexts_.end() && last->second == text) continue;
+    drawnTexts_[d.id] = text;
+    if (!newPage) drawn.labels.push_back(d.id);
+  }
+  const int bar = model.Control(ControlId::imgbar).width;
+  if (bar != drawnBar_) {
+    drawnBar_ = bar;
+    drawn.bar = !newPage;
+  }
+}
+
+bool WizardSync::Apply(app::TWindowModel& model, DrawnChanges& drawn) {
   bool changed = ApplyPages(model);
   bool focusMayMove = false;
   const std::optional<ControlId> focused =
@@ -96,7 +119,9 @@ bool WizardSync::Apply(app::TWindowModel& model) {
   for (const ControlDescription& d : Controls()) {
     if (ApplyControl(model, d, focusMayMove)) changed = true;
   }
-  if (model.currentPage != appliedPage_) {
+  const bool newPage = model.currentPage != appliedPage_;
+  CompareDrawn(model, newPage, drawn);
+  if (newPage) {
     appliedPage_ = model.currentPage;
     FocusNewPage(model);
   } else if (focusMayMove) {

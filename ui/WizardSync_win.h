@@ -8,6 +8,7 @@
 
 #include <array>
 #include <map>
+#include <vector>
 #include <string>
 
 #include "app/WindowModel.h"
@@ -20,14 +21,23 @@ namespace velmora::ui {
 // The system timer that stands for the model's show timer.
 constexpr UINT_PTR kShowTimer = 1;
 
+// What changed among the things the pages draw themselves, which they repaint and screen readers
+// hear of: a new page, a label's new text on the shown page, the bar's new width.
+struct DrawnChanges {
+  bool newPage = false;
+  std::vector<ControlId> labels;  // on the same page
+  bool bar = false;               // on the same page
+  bool Any() const { return newPage || bar || !labels.empty(); }
+};
+
 class WizardSync {
  public:
   WizardSync(HWND window, const WizardPages& pages, const WizardControls& controls, const WizardInput& input)
       : window_(window), pages_(pages), controls_(controls), input_(input) {}
 
-  // Passes the model's changes on; returns whether anything on the screen changed. Clears the
-  // model's focus request once the focus moved.
-  bool Apply(app::TWindowModel& model);
+  // Passes the model's changes on; returns whether anything on the screen changed, and what the
+  // pages draw themselves in `drawn`. Clears the model's focus request once the focus moved.
+  bool Apply(app::TWindowModel& model, DrawnChanges& drawn);
   // The user typed into an edit: the model already holds the text, so the edit is not rewritten.
   void Typed(ControlId edit, const std::string& text) { applied_[size_t(edit)].text = text; }
   // The window stopped the system timer itself.
@@ -37,10 +47,11 @@ class WizardSync {
   // The state last passed on to each control.
   struct Applied {
     std::string text;
-    bool enabled = true, shown = false, checked = false;
+    bool enabled = true, shown = false;
     bool known = false;
   };
   bool ApplyPages(const app::TWindowModel& model);
+  void CompareDrawn(const app::TWindowModel& model, bool newPage, DrawnChanges& drawn);
   void FocusNewPage(const app::TWindowModel& model);
   bool FocusMayMove(const app::TWindowModel& model) const;
   bool ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove);
@@ -54,6 +65,8 @@ class WizardSync {
   std::array<Applied, kControlCount> applied_{};
   std::map<int, bool> pagesShown_;  // by Tag, as last passed on
   int appliedPage_ = -1;
+  std::map<ControlId, std::string> drawnTexts_;  // the labels of the shown page, as last drawn
+  int drawnBar_ = -1;
   bool timerRunning_ = false;
 };
 

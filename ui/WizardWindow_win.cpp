@@ -126,22 +126,24 @@ struct Win32WizardWindow::Impl {
     return true;
   }
 
-  // Brings the model to the screen and tells screen readers what changed: a new page, a label's new
-  // text (the status line) and the bar's new value. Returns whether anything on the screen changed.
+  // Brings the model to the screen and tells screen readers what the sync found changed: a new
+  // page, a label's new text (the status line) and the bar's new value. Returns whether anything
+  // on the screen changed.
   bool Sync() {
     syncing = true;
-    bool changed = sync->Apply(Model());
+    DrawnChanges drawn;
+    const bool changed = sync->Apply(Model(), drawn);
     HWND page = pages->Window(Model().currentPage);
-    const WizardPainter::Changes painted = painter->InvalidateChanged(Model(), page);
-    if (painted.newPage) NotifyReorder(window);
-    for (ControlId label : painted.labels) {
+    painter->Invalidate(drawn, Model(), page);
+    if (drawn.newPage) NotifyReorder(window);
+    for (ControlId label : drawn.labels) {
       NotifyNameChange(page, PageAccessibleSource::ChildOf(label));
       // The status line is a live region: screen readers speak it while the focus is elsewhere.
       if (label == ControlId::lbInfo) NotifyLiveRegion(page, PageAccessibleSource::ChildOf(label));
     }
-    if (painted.bar) NotifyValueChange(page, PageAccessibleSource::ChildOf(ControlId::imgbar));
+    if (drawn.bar) NotifyValueChange(page, PageAccessibleSource::ChildOf(ControlId::imgbar));
     syncing = false;
-    return changed || painted.Any();
+    return changed || drawn.Any();
   }
 
   // --- What the controls and screen readers report ---
@@ -152,14 +154,11 @@ struct Win32WizardWindow::Impl {
     Sync();
   }
 
-  // The control changed itself (and a radio button its siblings): the model follows, then the
-  // handler runs.
+  // A check box or radio button changed itself on the user's input: that is what the user asked
+  // for; the wizard decides, and the sync brings its decision onto every control of the page.
   void GlyphClicked(ControlId id) {
     if (syncing) return;
-    for (const ControlDescription& d : Controls()) {
-      if (TRzCustomGlyphButton* glyph = GlyphButtonOf(controls->Window(d.id))) Model().Control(d.id).checked = glyph->Checked();
-    }
-    wizard->Clicked(id);
+    if (TRzCustomGlyphButton* glyph = controls->Glyph(id)) wizard->Toggled(id, glyph->Checked());
     Sync();
   }
 

@@ -174,6 +174,26 @@ TEST(PageFlow, LocationPageFolderChoicesAndFreeSpace) {
   EXPECT_FALSE(w.window.Control(ControlId::edtUserpath).enabled);
 }
 
+// What the screen's own check boxes and radio buttons report after changing themselves: the model
+// takes it, keeps the page's radio buttons one group (the screen follows it) and runs the handler.
+TEST(PageFlow, ToggledControlsReportWhatTheUserAskedFor) {
+  Wizard w;
+  w.wizard.ShowPage(3);
+  w.wizard.Toggled(ControlId::rb2, true);
+  EXPECT_TRUE(w.window.Control(ControlId::rb2).checked);
+  EXPECT_FALSE(w.window.Control(ControlId::rb1).checked);
+  EXPECT_TRUE(w.window.Control(ControlId::edtUserpath).enabled);
+  w.wizard.Toggled(ControlId::rb2, false);  // a radio button is not unchecked by the user
+  EXPECT_TRUE(w.window.Control(ControlId::rb2).checked);
+
+  w.wizard.ShowPage(2);
+  w.wizard.Toggled(ControlId::chbAgree, true);
+  EXPECT_TRUE(w.window.Control(ControlId::btNext2).enabled);
+  w.wizard.Toggled(ControlId::chbAgree, false);
+  EXPECT_FALSE(w.window.Control(ControlId::chbAgree).checked);
+  EXPECT_FALSE(w.window.Control(ControlId::btNext2).enabled);
+}
+
 TEST(PageFlow, UninstallerMessageAndPagingKeys) {
   Wizard w;
   w.wizard.HandleMessage(kUninstallerDoneMessage, 100020);
