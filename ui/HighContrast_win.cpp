@@ -7,7 +7,12 @@
 
 namespace velmora::ui {
 
-bool HighContrastOn() {
+namespace {
+
+bool highContrastKnown = false;
+bool highContrastOn = false;
+
+bool AskHighContrast() {
   HIGHCONTRASTA setting = {};
   setting.cbSize = sizeof setting;
   if (SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
@@ -23,6 +28,18 @@ bool HighContrastOn() {
   }
   return (std::strtoul(flags, nullptr, 10) & HCF_HIGHCONTRASTON) != 0;
 }
+
+}  // namespace
+
+bool HighContrastOn() {
+  if (!highContrastKnown) {
+    highContrastOn = AskHighContrast();
+    highContrastKnown = true;
+  }
+  return highContrastOn;
+}
+
+void HighContrastChanged() { highContrastKnown = false; }
 
 SystemColourBrushes::~SystemColourBrushes() {
   for (const auto& [colour, brush] : brushes_) DeleteObject(brush);

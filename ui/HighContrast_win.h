@@ -9,10 +9,13 @@
 
 namespace velmora::ui {
 
-// The system's setting, asked anew on every call (it may change while the wizard runs). Where the
-// system answers no such question (Wine), the value it would keep the setting in, the flags under
+// The system's setting, asked once and again after HighContrastChanged (the pages and buttons
+// repaint often during an installation, and asking may cost a round trip). Where the system
+// answers no such question (Wine), the value it would keep the setting in, the flags under
 // HKCU\Control Panel\Accessibility\HighContrast, answers instead.
 bool HighContrastOn();
+// The system's settings or colours changed: the next HighContrastOn asks again.
+void HighContrastChanged();
 
 // Brushes of the system's colours as they are now, made from the colour, kept while they live: the
 // system's own brushes for its colours may keep a colour that another program has since changed

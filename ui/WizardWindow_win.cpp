@@ -344,6 +344,7 @@ struct Win32WizardWindow::Impl {
   // The system's colours or its high-contrast setting changed: every window of the wizard repaints
   // in the new look, the self-drawn controls taking anew what lies under them.
   void LookChanged() {
+    HighContrastChanged();
     EnumChildWindows(window, TellColoursChanged, 0);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
   }
