@@ -5,6 +5,17 @@
 
 namespace velmora::ui {
 
+namespace {
+
+bool ShowsText(HWND edit, const std::string& text) {
+  std::string shown(size_t(GetWindowTextLengthA(edit)) + 1, '\0');
+  const int n = GetWindowTextA(edit, shown.data(), int(shown.size()));
+  shown.resize(size_t(n > 0 ? n : 0));
+  return shown == text;
+}
+
+}  // namespace
+
 bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescription& d, bool& focusMayMove) {
   HWND control = controls_.Window(d.id);
   if (control == nullptr) return false;
@@ -12,8 +23,10 @@ bool WizardSync::ApplyControl(const app::TWindowModel& model, const ControlDescr
   const bool shown = state.visible;  // its page's window shows it with the page
   Applied& last = applied_[size_t(d.id)];
   bool changed = false;
-  // The memo's text is the licence, which the model does not hold.
-  if (d.kind != ControlKind::kMemo && (!last.known || last.text != state.text)) {
+  // The memo's text is the licence, which the model does not hold. An edit may show the new text
+  // already, as the user typed it: rewriting it would move the caret.
+  if (d.kind != ControlKind::kMemo && (!last.known || last.text != state.text) &&
+      !(d.kind == ControlKind::kFramedEdit && ShowsText(control, state.text))) {
     SetWindowTextA(control, state.text.c_str());
     changed = true;
   }

@@ -38,8 +38,6 @@ class WizardSync {
   // Passes the model's changes on; returns whether anything on the screen changed, and what the
   // pages draw themselves in `drawn`. Clears the model's focus request once the focus moved.
   bool Apply(app::TWindowModel& model, DrawnChanges& drawn);
-  // The user typed into an edit: the model already holds the text, so the edit is not rewritten.
-  void Typed(ControlId edit, const std::string& text) { applied_[size_t(edit)].text = text; }
   // The window stopped the system timer itself.
   void TimerStopped() { timerRunning_ = false; }
 

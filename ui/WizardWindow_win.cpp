@@ -174,7 +174,6 @@ struct Win32WizardWindow::Impl {
   void EditChanged(ControlId edit) {
     const std::string typed = WindowText(controls->Window(edit));
     Model().SetText(edit, typed);
-    sync->Typed(edit, typed);
     Sync();
   }
 
