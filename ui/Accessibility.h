@@ -67,8 +67,7 @@ AccessibleObject DescribeControl(const AccControlState& control);
 
 // A page as screen readers meet it: a dialog named by its heading (the text its heading label shows
 // now, or the picture's where the page has no heading label), with the picture's instruction line
-// as its description. It takes the
-// focus on every page change.
+// as its description. It takes the focus on every page change.
 AccessibleObject DescribePage(const PageDescription& page, const std::string& headingLabelText, bool shown,
                               bool focused);
 

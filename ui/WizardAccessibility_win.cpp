@@ -15,6 +15,9 @@
 
 namespace velmora::ui {
 
+namespace {
+
+// A page as screen readers meet it now, in its window's coordinates.
 AccessibleObject DescribeShownPage(HWND page, int tag, const app::TWindowModel& model) {
   const PageDescription* description = PageOf(tag);
   if (description == nullptr || page == nullptr) return AccessibleObject{};
@@ -22,6 +25,8 @@ AccessibleObject DescribeShownPage(HWND page, int tag, const app::TWindowModel& 
   return DescribePage(*description, heading != nullptr ? model.Control(heading->id).text : std::string(),
                       IsWindowVisible(page) && !model.hidden, GetFocus() == page);
 }
+
+}  // namespace
 
 const ControlDescription* PageAccessibleSource::Control(long child) const {
   const std::vector<ControlDescription>& controls = Controls();
@@ -43,13 +48,14 @@ AccControlState PageAccessibleSource::StateOf(const ControlDescription& d) {
   AccControlState c;
   c.control = &d;
   c.text = state.text;
-  c.enabled = state.enabled && IsWindowEnabled(GetAncestor(page_, GA_ROOT));  // not under a question box
-  c.shown = model_.Shown(d.id) && !model_.hidden;
   HWND window = controls_.Window(d.id);
   if (window != nullptr) {
     // A control that is a window of its own is usable as its own object says: one test for both.
     c.enabled = ControlUsable(window);
     c.shown = IsWindowVisible(window) != FALSE;
+  } else {
+    c.enabled = state.enabled && IsWindowEnabled(GetAncestor(page_, GA_ROOT));  // not under a question box
+    c.shown = model_.Shown(d.id) && !model_.hidden;
   }
   c.checked = state.checked;
   c.left = state.left;

@@ -61,9 +61,6 @@ class WizardAccessibleSource : public AccessibleSource {
   const WizardPages& pages_;
 };
 
-// A page as screen readers meet it now, in its window's coordinates.
-AccessibleObject DescribeShownPage(HWND page, int tag, const app::TWindowModel& model);
-
 // Names an edit or the memo by what describes it on the page, since no label window stands before
 // it: the system's own object for the edit is annotated with the name, and keeps its caret, line
 // reading and value setting for screen readers. Where the system cannot annotate (Wine), the edit

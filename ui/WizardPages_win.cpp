@@ -11,12 +11,10 @@ namespace {
 
 constexpr const char* kPageClass = "TWizardPage";
 
+// The page's place in Pages(), or past the end for a Tag no page carries.
 size_t IndexOf(int tag) {
-  const std::vector<PageDescription>& pages = Pages();
-  for (size_t i = 0; i < pages.size(); ++i) {
-    if (pages[i].tag == tag) return i;
-  }
-  return pages.size();
+  const PageDescription* page = PageOf(tag);
+  return page != nullptr ? size_t(page - Pages().data()) : Pages().size();
 }
 
 }  // namespace
@@ -29,11 +27,12 @@ WizardPages::WizardPages(HWND window, Handler handler) : handler_(std::move(hand
                    [](const PageDescription* a, const PageDescription* b) { return a->creationRank < b->creationRank; });
   for (const PageDescription* page : order) {
     // The page takes the focus itself (a page change hands it the focus), so it is no tab stop.
+    // Its child id is its Tag counted from 1.
     HWND w = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, page->panel, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                             0, 0, kPageWidth, kPageHeight, window, nullptr, GetModuleHandleA(nullptr), nullptr);
+                             0, 0, kPageWidth, kPageHeight, window, reinterpret_cast<HMENU>(intptr_t(page->tag + 1)),
+                             GetModuleHandleA(nullptr), nullptr);
     if (w == nullptr) continue;
     SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(w, GWLP_ID, page->tag + 1);
     windows_[IndexOf(page->tag)] = w;
   }
 }

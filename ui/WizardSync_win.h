@@ -1,15 +1,15 @@
 // Brings the window model onto the screen's windows: the shown page, each control's text, enabled,
-// checked and shown state, the focus, the window's place and size, and the show timer. Only what changed since
-// the last sync is passed on: each call may be a round trip to the window system, and the
-// installation syncs for every file.
+// checked and shown state, the focus, the window's place and size, and the show timer. Only what
+// changed since the last sync is passed on: each call may be a round trip to the window system,
+// and the installation syncs for every file.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
 #include <map>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "app/WindowModel.h"
 #include "ui/WizardControls_win.h"

@@ -55,9 +55,15 @@ struct Win32WizardWindow::Impl {
   std::unique_ptr<WizardPainter> painter;
   std::unique_ptr<WizardAccessibleSource> accessSource;
   std::unique_ptr<AccessibleWindow> accessible;
-  // Each page's object, by Tag.
-  std::map<int, std::unique_ptr<PageAccessibleSource>> pageSources;
-  std::map<int, std::unique_ptr<AccessibleWindow>> pageAccessibles;
+  // Each page's object for screen readers, by Tag.
+  struct PageObject {
+    PageObject(HWND page, int tag, const app::TWindowModel& model, const WizardControls& controls,
+               std::function<void(ControlId)> click)
+        : source(page, tag, model, controls, std::move(click)), window(page, source) {}
+    PageAccessibleSource source;
+    AccessibleWindow window;  // answers from `source`
+  };
+  std::map<int, std::unique_ptr<PageObject>> pageObjects;
   // The control that held the focus when another program was activated; it gets it back.
   HWND focusBeforeDeactivation = nullptr;
   SystemColourBrushes editBrushes;  // the edits' and the memo's backgrounds
@@ -116,10 +122,8 @@ struct Win32WizardWindow::Impl {
     painter = std::make_unique<WizardPainter>(font, boldFont);
     for (const PageDescription& page : Pages()) {
       HWND pageWindow = pages->Window(page.tag);
-      auto& source = pageSources[page.tag];
-      source = std::make_unique<PageAccessibleSource>(pageWindow, page.tag, Model(), *controls,
-                                                      [this](ControlId id) { DefaultAction(id); });
-      pageAccessibles[page.tag] = std::make_unique<AccessibleWindow>(pageWindow, *source);
+      pageObjects[page.tag] = std::make_unique<PageObject>(pageWindow, page.tag, Model(), *controls,
+                                                           [this](ControlId id) { DefaultAction(id); });
     }
     accessSource = std::make_unique<WizardAccessibleSource>(window, Model(), *pages);
     accessible = std::make_unique<AccessibleWindow>(window, *accessSource);
@@ -273,8 +277,9 @@ struct Win32WizardWindow::Impl {
   // A page window's messages: it paints its page, takes the mouse and the keys as the window does
   // and answers screen readers for its page; what its controls report goes on to the window.
   LRESULT HandlePage(int tag, HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto accessiblePage = pageAccessibles.find(tag);
-    if (accessiblePage == pageAccessibles.end() || accessible == nullptr) return DefWindowProcA(page, message, wParam, lParam);
+    auto object = pageObjects.find(tag);
+    if (object == pageObjects.end() || accessible == nullptr) return DefWindowProcA(page, message, wParam, lParam);
+    AccessibleWindow& accessiblePage = object->second->window;
     switch (message) {
       case WM_COMMAND:
       case WM_CTLCOLOREDIT:
@@ -305,9 +310,9 @@ struct Win32WizardWindow::Impl {
         NotifyFocus(page);
         return 0;
       case WM_GETOBJECT:
-        return accessiblePage->second->Answer(wParam, lParam);
+        return accessiblePage.Answer(wParam, lParam);
       default:
-        if (accessiblePage->second->HandleAction(message, wParam)) return 0;
+        if (accessiblePage.HandleAction(message, wParam)) return 0;
         break;
     }
     return DefWindowProcA(page, message, wParam, lParam);
